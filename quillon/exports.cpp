@@ -1,0 +1,176 @@
+// The numbered exports and the test controls.
+#include "quillon.h"
+#include "quillon_testing.h"
+#include "registry.h"
+
+#include <cwchar>
+#include <map>
+#include <mutex>
+
+uint32_t QuillonLockObjectAt(Class_QUOR* object);
+uint32_t QuillonUnlockObjectAt(Class_QUOR* object);
+
+namespace {
+
+struct Registration {
+    Class_QUOR* owner;
+    uint32_t fourcc;
+    uint32_t value;
+    uint64_t order;
+};
+
+struct State {
+    std::recursive_mutex mutex;
+    std::map<void*, Registration> interfaces;
+    uint64_t nextOrder = 0;
+    uint32_t refuseLocks = 0;
+    uint32_t heldLocks = 0;
+    QuillonLockSite lastSite{};
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+// Locks asked for with a null object share one process-wide critical section.
+CRITICAL_SECTION& processLock()
+{
+    static CRITICAL_SECTION cs = [] {
+        CRITICAL_SECTION c;
+        InitializeCriticalSection(&c);
+        return c;
+    }();
+    return cs;
+}
+
+void copyText(wchar_t* to, size_t capacity, const wchar_t* from)
+{
+    wcsncpy(to, from ? from : L"", capacity - 1);
+    to[capacity - 1] = 0;
+}
+
+} // namespace
+
+void* quillon::FindInterface(const Class_QUOR* owner, uint32_t fourcc)
+{
+    std::lock_guard lock(state().mutex);
+    for (auto& [iface, r] : state().interfaces)
+        if (r.owner == owner && r.fourcc == fourcc)
+            return iface;
+    return nullptr;
+}
+
+void quillon::ForgetOwner(const Class_QUOR* owner)
+{
+    std::lock_guard lock(state().mutex);
+    std::erase_if(state().interfaces, [owner](const auto& entry) { return entry.second.owner == owner; });
+}
+
+extern "C" {
+
+uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint32_t value)
+{
+    if (!iface)
+        return QUOR_E_POINTER;
+    try {
+        std::lock_guard lock(state().mutex);
+        state().interfaces[iface] = Registration{owner, fourcc, value, state().nextOrder++};
+        return QUOR_OK;
+    } catch (...) {
+        return QUOR_E_POINTER;
+    }
+}
+
+uint32_t UnregisterInterface(void* iface)
+{
+    std::lock_guard lock(state().mutex);
+    state().interfaces.erase(iface);
+    return QUOR_OK;
+}
+
+uint32_t LockObjectAt(Class_QUOR* object, const wchar_t* file, uint32_t line, const wchar_t* date,
+                      const wchar_t* time)
+{
+    {
+        std::lock_guard lock(state().mutex);
+        QuillonLockSite& site = state().lastSite;
+        site.object = object;
+        copyText(site.file, std::size(site.file), file);
+        site.line = line;
+        copyText(site.date, std::size(site.date), date);
+        copyText(site.time, std::size(site.time), time);
+        if (state().refuseLocks > 0) {
+            --state().refuseLocks;
+            return QUOR_LOCK_REFUSED;
+        }
+    }
+    if (object)
+        QuillonLockObjectAt(object);
+    else
+        EnterCriticalSection(&processLock());
+    std::lock_guard lock(state().mutex);
+    ++state().heldLocks;
+    return QUOR_OK;
+}
+
+uint32_t UnlockObjectAt(Class_QUOR* object)
+{
+    if (object) {
+        if (QuillonUnlockObjectAt(object) != QUOR_OK)
+            return QUOR_LOCK_REFUSED;
+    } else {
+        LeaveCriticalSection(&processLock());
+    }
+    std::lock_guard lock(state().mutex);
+    if (state().heldLocks > 0)
+        --state().heldLocks;
+    return QUOR_OK;
+}
+
+uint32_t GetModuleByName(const wchar_t* name, HMODULE* out)
+{
+    if (!out)
+        return QUOR_E_POINTER;
+    *out = name ? GetModuleHandleW(name) : nullptr;
+    return *out ? QUOR_OK : QUOR_E_NOINTERFACE;
+}
+
+__declspec(dllexport) void Quillon_RefuseLocks(uint32_t count)
+{
+    std::lock_guard lock(state().mutex);
+    state().refuseLocks = count;
+}
+
+__declspec(dllexport) uint32_t Quillon_GetInterfaces(const Class_QUOR* owner, QuillonInterfaceRecord* out,
+                                                     uint32_t max)
+{
+    std::lock_guard lock(state().mutex);
+    std::map<uint64_t, QuillonInterfaceRecord> ordered;
+    for (auto& [iface, r] : state().interfaces)
+        if (r.owner == owner)
+            ordered[r.order] = QuillonInterfaceRecord{iface, r.fourcc, r.value};
+    uint32_t n = 0;
+    for (auto& [order, record] : ordered) {
+        if (out && n < max)
+            out[n] = record;
+        ++n;
+    }
+    return n;
+}
+
+__declspec(dllexport) void Quillon_LastLockSite(QuillonLockSite* out)
+{
+    std::lock_guard lock(state().mutex);
+    if (out)
+        *out = state().lastSite;
+}
+
+__declspec(dllexport) uint32_t Quillon_HeldLocks()
+{
+    std::lock_guard lock(state().mutex);
+    return state().heldLocks;
+}
+
+} // extern "C"
