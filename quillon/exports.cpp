@@ -76,7 +76,12 @@ uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint
         return QUOR_E_POINTER;
     try {
         std::lock_guard lock(state().mutex);
-        state().interfaces[iface] = Registration{owner, fourcc, value, state().nextOrder++};
+        // Registering a pointer again updates it in place and keeps its place in the order.
+        auto [entry, inserted] = state().interfaces.try_emplace(iface, Registration{owner, fourcc, value, 0});
+        if (inserted)
+            entry->second.order = state().nextOrder++;
+        else
+            entry->second = Registration{owner, fourcc, value, entry->second.order};
         return QUOR_OK;
     } catch (...) {
         return QUOR_E_POINTER;

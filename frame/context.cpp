@@ -1,0 +1,56 @@
+// The process-wide context, and what the module's attach and detach notifications do with it.
+#include "frame/context.h"
+#include <quillon.h>
+
+namespace tessary {
+
+LibraryContext& Context()
+{
+    static LibraryContext context;
+    return context;
+}
+
+BOOL ProcessAttach(HMODULE module)
+{
+    LibraryContext& c = Context();
+    if (c.attachCount.fetch_add(1) + 1 != 1)
+        return TRUE;
+    if (module)
+        DisableThreadLibraryCalls(module);
+
+    // Direct2D and DirectWrite stay loaded for the life of the process.
+    HMODULE d2d1 = LoadLibraryW(L"d2d1.dll");
+    if (!d2d1)
+        return FALSE;
+    c.d2d1CreateFactory = reinterpret_cast<D2D1CreateFactoryFn>(GetProcAddress(d2d1, "D2D1CreateFactory"));
+    if (!c.d2d1CreateFactory)
+        return FALSE;
+    HMODULE dwrite = LoadLibraryW(L"dwrite.dll");
+    if (!dwrite)
+        return FALSE;
+    c.dwriteCreateFactory = reinterpret_cast<DWriteCreateFactoryFn>(GetProcAddress(dwrite, "DWriteCreateFactory"));
+    if (!c.dwriteCreateFactory)
+        return FALSE;
+
+    InitializeCriticalSection(&c.graphicsLock);
+    InitializeCriticalSection(&c.windowTargetLock);
+
+    HMODULE user32 = nullptr;
+    GetModuleByName(L"User32.dll", &user32);
+    if (!user32 || user32 == reinterpret_cast<HMODULE>(INVALID_HANDLE_VALUE))
+        return TRUE;
+    c.updateLayeredWindowIndirect =
+        reinterpret_cast<UpdateLayeredWindowIndirectFn>(GetProcAddress(user32, "UpdateLayeredWindowIndirect"));
+    return TRUE;
+}
+
+void ProcessDetach()
+{
+    LibraryContext& c = Context();
+    if (c.attachCount.fetch_sub(1) - 1 != 0)
+        return;
+    DeleteCriticalSection(&c.windowTargetLock);
+    DeleteCriticalSection(&c.graphicsLock);
+}
+
+} // namespace tessary

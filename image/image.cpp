@@ -1,0 +1,129 @@
+// Class_ZkImageD2D: creation from a file, reset, the stored path, and the rebuild after device loss,
+// which decodes the file again rather than keeping a copy of its pixels.
+#include "image/image.h"
+#include "component/create_record.h"
+#include "frame/context.h"
+#include "image/decode.h"
+#include <shlwapi.h>
+
+using namespace tessary;
+
+namespace {
+
+// Copies the decoded bitmap over the whole own target of `surface`.
+bool CopyIntoOwnTarget(Class_ZkGraphicSurfaceD2D& surface, ID2D1Bitmap* decoded)
+{
+    if (!surface.ownTarget)
+        return false;
+    ID2D1BitmapRenderTarget* bitmapTarget = nullptr;
+    surface.ownTarget->QueryInterface(__uuidof(ID2D1BitmapRenderTarget), reinterpret_cast<void**>(&bitmapTarget));
+    if (!bitmapTarget)
+        return false;
+    ID2D1Bitmap* own = nullptr;
+    bitmapTarget->GetBitmap(&own);
+    if (own) {
+        own->CopyFromBitmap(nullptr, decoded, nullptr);
+        own->Release();
+    }
+    bitmapTarget->Release();
+    return own != nullptr;
+}
+
+// A relative path becomes a full one; an absolute path is kept exactly as written.
+bool FullPath(const wchar_t* path, std::wstring& full)
+{
+    if (!PathIsRelativeW(path)) {
+        full = path;
+        return true;
+    }
+    wchar_t buffer[1024];
+    const DWORD length = GetFullPathNameW(path, 1024, buffer, nullptr);
+    if (length == 0 || length >= 1024)
+        return false; // the buffer was left unwritten
+    full.assign(buffer, length);
+    return true;
+}
+
+} // namespace
+
+Class_ZkImageD2D::Class_ZkImageD2D() { SetCoreData(this, sizeof(*this), ZK_FOURCC_IMAGE_IMPL); }
+
+Class_ZkImageD2D::~Class_ZkImageD2D() = default;
+
+uint32_t Class_ZkImageD2D::GetFilePath(std::wstring* path)
+{
+    if (!createdFlag || !path)
+        return ZK_FAIL;
+    try {
+        *path = filePath;
+        return ZK_OK;
+    } catch (...) {
+        return ZK_FAIL;
+    }
+}
+
+uint32_t Class_ZkImageD2D::Create(const void* record)
+{
+    const uint32_t check = CheckCreateRecord(createdFlag, record, ZK_FOURCC_IMAGE, sizeof(ZkImageCreateInfo),
+                                             SurfaceCreateCodes);
+    if (check != ZK_OK)
+        return check;
+    try {
+        const auto* info = static_cast<const ZkImageCreateInfo*>(record);
+        std::wstring full;
+        if (!info->path || !FullPath(info->path, full))
+            return ZK_FAIL;
+
+        GraphicsLockGuard lock;
+        IWICFormatConverter* converter = DecodeFirstFrame(full.c_str());
+        ID2D1Bitmap* decoded = UploadToWindowDevice(converter, info->windowKey);
+        bool created = false;
+        if (decoded) {
+            const D2D1_SIZE_F size = decoded->GetSize();
+            const ZkSurfaceCreateInfo surfaceInfo{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0,
+                                                  static_cast<uint32_t>(size.width),
+                                                  static_cast<uint32_t>(size.height), info->windowKey};
+            created = CreateSurface(&surfaceInfo) == ZK_OK;
+            if (created)
+                CopyIntoOwnTarget(*this, decoded);
+            decoded->Release();
+        }
+        if (converter)
+            converter->Release();
+        if (!created || !ownTarget) {
+            ResetSurface();
+            return ZK_FAIL;
+        }
+        filePath = std::move(full);
+        createdFlag = 1;
+        return ZK_OK;
+    } catch (...) {
+        ResetSurface();
+        return ZK_FAIL;
+    }
+}
+
+uint32_t Class_ZkImageD2D::ResetData()
+{
+    filePath.clear();
+    return ResetSurface();
+}
+
+uint32_t Class_ZkImageD2D::RecreateDeviceResources()
+{
+    if (!createdFlag)
+        return ZK_FAIL;
+    GraphicsLockGuard lock;
+    EndDrawPass();
+    IWICFormatConverter* converter = DecodeFirstFrame(filePath.c_str());
+    if (!converter)
+        return ZK_FAIL;
+    ID2D1Bitmap* decoded = UploadToWindowDevice(converter, windowKey);
+    bool ok = false;
+    if (decoded && Class_ZkGraphicSurfaceD2D::RecreateDeviceResources() == ZK_OK)
+        ok = CopyIntoOwnTarget(*this, decoded);
+    if (decoded)
+        decoded->Release();
+    converter->Release();
+    return ok ? ZK_OK : ZK_FAIL;
+}

@@ -1,0 +1,42 @@
+// Region objects (Class_ZkRegion) as the library uses them, and the walk over a region's rectangles.
+// A region object always holds two valid handles while it lives; whoever changes the shape of
+// `handle` drops the cached GDI+ copy, so a stale copy is never read.
+#pragma once
+
+#include <ZkTypes.h>
+#include <cstdint>
+
+namespace tessary {
+
+// Both handles start as empty regions.
+void InitRegion(Class_ZkRegion& region);
+// Deletes both handles and the GDI+ region; fields nulled.
+void DestroyRegion(Class_ZkRegion& region);
+// Whoever changes a region's shape drops its cached GDI+ copy.
+void DropGdiplusRegion(Class_ZkRegion& region);
+
+// Sets a region to a rectangle; an inverted rectangle (right < left or bottom < top) gives the empty
+// region rather than the normalised rectangle GDI would make of it.
+void SetRegionToRect(HRGN region, const RECT& rect);
+
+// The region object a drawing operation makes for the area it is about to draw, destroyed on return.
+class ScopedRegion {
+public:
+    explicit ScopedRegion(const RECT& rect);
+    ~ScopedRegion() { DestroyRegion(region); }
+    ScopedRegion(const ScopedRegion&) = delete;
+    ScopedRegion& operator=(const ScopedRegion&) = delete;
+
+    Class_ZkRegion region{};
+};
+
+// Calls visit(const RECT&) for each rectangle of the region in GDI's order; returns how many there were.
+// Region data of up to 1008 bytes is read into a stack buffer, so small clip regions cost no allocation.
+template <class Visit>
+uint32_t ForEachRegionRect(HRGN region, Visit&& visit);
+
+bool IsUsableRegionHandle(HRGN region);
+
+} // namespace tessary
+
+#include "region_walk.inl"

@@ -1,0 +1,153 @@
+// The component base as Tessary relies on it: references, interface registration, the object lock.
+#include "support/library_fixture.h"
+#include "surface/surface.h"
+#include <Tessary.h>
+#include <quillon_testing.h>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+template <class F>
+F QuillonControl(const char* name)
+{
+    return reinterpret_cast<F>(GetProcAddress(GetModuleHandleW(L"quillon.dll"), name));
+}
+
+struct Counted : Class_QUOR {
+    static inline int destroyed = 0;
+    Counted() { SetCoreData(this, sizeof(*this), ZkFourCC("TEST")); }
+    ~Counted() override { ++destroyed; }
+};
+
+std::vector<QuillonInterfaceRecord> Registrations(Class_QUOR* owner)
+{
+    auto get = QuillonControl<Quillon_GetInterfaces_t>("Quillon_GetInterfaces");
+    std::vector<QuillonInterfaceRecord> records(get(owner, nullptr, 0));
+    get(owner, records.data(), static_cast<uint32_t>(records.size()));
+    return records;
+}
+
+} // namespace
+
+TEST(ComponentBase, ReferencesStartAtOneAndTheLastReleaseDestroys)
+{
+    auto* object = new Counted;
+    Counted::destroyed = 0;
+    EXPECT_EQ(object->GetRefCount(), 1u);
+    EXPECT_EQ(object->AddRef(), 2u);
+    EXPECT_EQ(object->SafeAddRef(), 3u);
+    EXPECT_EQ(object->DecRef(), 2u);
+    EXPECT_EQ(object->Release(), 1u);
+    EXPECT_EQ(Counted::destroyed, 0);
+    EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(Counted::destroyed, 1);
+}
+
+TEST(ComponentBase, UnknownFourCCGivesNullAndNoReference)
+{
+    auto* object = new Counted;
+    void* out = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(object->QueryInterface(ZkFourCC("NOPE"), &out), QUOR_E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), nullptr), QUOR_E_POINTER);
+    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), &out), QUOR_OK) << "the core FourCC is registered";
+    EXPECT_EQ(out, object);
+    EXPECT_EQ(object->GetRefCount(), 2u);
+    object->Release();
+    EXPECT_EQ(object->Release(), 0u);
+    EXPECT_TRUE(Registrations(object).empty()) << "destruction unregisters every interface";
+}
+
+TEST(ComponentBase, ObjectsRegisterTheirPartsInOrderOnFirstQuery)
+{
+    tessary_test::StartHostEnvironment();
+    void* raw = nullptr;
+    ASSERT_EQ(CreateInstance_ZkWindowD2D(&raw), 0u);
+    auto* object = static_cast<Class_QUOR*>(raw);
+    EXPECT_TRUE(Registrations(object).empty()) << "nothing registered before the first query";
+
+    void* unknown = nullptr;
+    object->QueryInterface(ZkFourCC("NOPE"), &unknown); // reaches the base, which registers the parts
+    void* window = nullptr;
+    void* surface = nullptr;
+    void* impl = nullptr;
+    object->QueryInterface(ZK_FOURCC_WINDOW, &window);
+    object->QueryInterface(ZK_FOURCC_SURFACE, &surface);
+    object->QueryInterface(ZK_FOURCC_SURFACE_IMPL, &impl);
+
+    const auto records = Registrations(object);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].fourcc, ZK_FOURCC_WINDOW_IMPL);
+    void* windowImpl = nullptr;
+    object->QueryInterface(ZK_FOURCC_WINDOW_IMPL, &windowImpl);
+    EXPECT_EQ(records[0].iface, windowImpl);
+    object->Release();
+    EXPECT_EQ(records[1].fourcc, ZK_FOURCC_WINDOW);
+    EXPECT_EQ(records[1].iface, window);
+    EXPECT_EQ(records[2].fourcc, ZK_FOURCC_SURFACE);
+    EXPECT_EQ(records[2].iface, surface);
+    EXPECT_EQ(records[3].fourcc, ZK_FOURCC_SURFACE_IMPL);
+    EXPECT_EQ(records[3].iface, impl);
+    for (int i = 0; i < 3; ++i) // window, surface and impl
+        object->Release();
+    EXPECT_EQ(object->Release(), 0u);
+    EXPECT_TRUE(Registrations(object).empty());
+}
+
+TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
+{
+    auto* object = new Counted;
+    auto held = QuillonControl<Quillon_HeldLocks_t>("Quillon_HeldLocks");
+    auto lastSite = QuillonControl<Quillon_LastLockSite_t>("Quillon_LastLockSite");
+    ASSERT_TRUE(held && lastSite);
+    const uint32_t before = held();
+
+    ASSERT_EQ(LockObjectAt(object, L".\\ZkWindow", 136, L"May  5 2013", L"11:42:50"), 0u);
+    ASSERT_EQ(LockObjectAt(object, L".\\ZkWindow", 163, L"May  5 2013", L"11:42:50"), 0u) << "re-entrant";
+    QuillonLockSite site{};
+    lastSite(&site);
+    EXPECT_EQ(site.object, object);
+    EXPECT_STREQ(site.file, L".\\ZkWindow");
+    EXPECT_EQ(site.line, 163u);
+    EXPECT_EQ(held(), before + 2);
+
+    std::atomic<int> stage{0};
+    std::thread other([&] {
+        EXPECT_NE(object->TryLockObject(), 0u) << "held by the first thread";
+        EXPECT_NE(UnlockObjectAt(object), 0u) << "only the owner may unlock";
+        stage = 1;
+        EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 646, L"", L""), 0u); // blocks until released
+        stage = 2;
+        UnlockObjectAt(object);
+    });
+    while (stage.load() == 0)
+        Sleep(1);
+    Sleep(50);
+    EXPECT_EQ(stage.load(), 1) << "the second thread must still be waiting";
+    UnlockObjectAt(object);
+    Sleep(20);
+    EXPECT_EQ(stage.load(), 1) << "one entry is still held";
+    UnlockObjectAt(object);
+    other.join();
+    EXPECT_EQ(stage.load(), 2);
+    EXPECT_EQ(held(), before);
+
+    // A refused lock owes no unlock.
+    QuillonControl<Quillon_RefuseLocks_t>("Quillon_RefuseLocks")(1);
+    EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), QUOR_LOCK_REFUSED);
+    EXPECT_EQ(held(), before);
+    EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), 0u);
+    UnlockObjectAt(object);
+    object->Release();
+}
+
+TEST(ComponentBase, ModuleLookupFindsLoadedModulesOnly)
+{
+    HMODULE module = reinterpret_cast<HMODULE>(0x1);
+    EXPECT_EQ(GetModuleByName(L"User32.dll", &module), 0u);
+    EXPECT_EQ(module, GetModuleHandleW(L"user32.dll"));
+    EXPECT_NE(GetModuleByName(L"no-such-module.dll", &module), 0u);
+    EXPECT_EQ(module, nullptr);
+}

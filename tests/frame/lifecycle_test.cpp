@@ -1,0 +1,97 @@
+// Initialise and uninitialise seen from inside: which context fields live when.
+#include "support/library_fixture.h"
+#include <Tessary.h>
+#include <thread>
+
+using tessary::Context;
+
+namespace {
+
+void ExpectNothingHeld()
+{
+    const tessary::LibraryContext& c = Context();
+    EXPECT_EQ(c.initialised, 0u);
+    EXPECT_EQ(c.memoryDC, nullptr);
+    EXPECT_EQ(c.fontGraphics, nullptr);
+    EXPECT_EQ(c.d2dFactory, nullptr);
+    EXPECT_EQ(c.dwriteFactory, nullptr);
+    EXPECT_EQ(c.wicFactory, nullptr);
+}
+
+} // namespace
+
+TEST(Lifecycle, AttachFindsTheFactoriesAndCreatesTheLocks)
+{
+    tessary_test::StartHostEnvironment();
+    EXPECT_NE(Context().d2d1CreateFactory, nullptr);
+    EXPECT_NE(Context().dwriteCreateFactory, nullptr);
+    EXPECT_EQ(reinterpret_cast<FARPROC>(Context().updateLayeredWindowIndirect),
+              GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect"));
+    // A second attach only counts.
+    const uint32_t before = Context().attachCount;
+    EXPECT_TRUE(tessary::ProcessAttach(nullptr));
+    EXPECT_EQ(Context().attachCount, before + 1);
+    tessary::ProcessDetach();
+    EXPECT_EQ(Context().attachCount, before);
+}
+
+TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAll)
+{
+    tessary_test::StartHostEnvironment();
+    UninitializeTessaryInternal();
+    ExpectNothingHeld();
+
+    ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    const tessary::LibraryContext& c = Context();
+    ID2D1Factory* d2d = c.d2dFactory;
+    IWICImagingFactory* wic = c.wicFactory;
+    EXPECT_NE(c.memoryDC, nullptr);
+    EXPECT_NE(c.fontGraphics, nullptr);
+    EXPECT_NE(c.dwriteFactory, nullptr);
+    ASSERT_NE(d2d, nullptr);
+    ASSERT_NE(wic, nullptr);
+
+    wchar_t language[256] = {};
+    GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SENGLISHLANGUAGENAME, language, 256);
+    EXPECT_STREQ(c.userLocale, language) << "the English language name, not a locale code";
+
+    EXPECT_EQ(InitializeTessaryInternal(), 1u);
+    EXPECT_EQ(c.d2dFactory, d2d);
+    EXPECT_EQ(c.wicFactory, wic);
+
+    UninitializeTessaryInternal();
+    ExpectNothingHeld();
+    UninitializeTessaryInternal();
+    ExpectNothingHeld();
+}
+
+TEST(Lifecycle, WithoutComInitialiseFailsCleanlyAndCanBeRetried)
+{
+    tessary_test::StartHostEnvironment();
+    UninitializeTessaryInternal();
+    // A fresh thread has no COM apartment, so creating the WIC factory fails at the last step.
+    std::thread([] {
+        EXPECT_EQ(InitializeTessaryInternal(), 0u);
+        ExpectNothingHeld();
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+        EXPECT_EQ(InitializeTessaryInternal(), 1u);
+        EXPECT_NE(Context().wicFactory, nullptr);
+        UninitializeTessaryInternal();
+        CoUninitialize();
+    }).join();
+    ExpectNothingHeld();
+}
+
+TEST(Lifecycle, UninitialiseReleasesWindowTargetsLeftRegistered)
+{
+    tessary_test::StartHostEnvironment();
+    ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    ID2D1DCRenderTarget* target = nullptr;
+    const D2D1_RENDER_TARGET_PROPERTIES properties = tessary_test::WindowTargetProperties();
+    ASSERT_TRUE(SUCCEEDED(Context().d2dFactory->CreateDCRenderTarget(&properties, &target)));
+    target->AddRef(); // our own reference, to watch the count
+    tessary::RegisterWindowTarget(0x42, nullptr, target);
+    UninitializeTessaryInternal();
+    EXPECT_TRUE(tessary::WindowTargets().empty());
+    EXPECT_EQ(target->Release(), 0u) << "uninitialise released the registry's reference";
+}

@@ -1,0 +1,62 @@
+#include "library_fixture.h"
+#include "frame/registries.h"
+#include <Tessary.h>
+#include <gdiplus.h>
+
+namespace tessary_test {
+
+void StartHostEnvironment()
+{
+    static bool started = [] {
+        tessary::ProcessAttach(nullptr);
+        Gdiplus::GdiplusStartupInput input;
+        ULONG_PTR token = 0;
+        Gdiplus::GdiplusStartup(&token, &input, nullptr);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        return true;
+    }();
+    (void)started;
+}
+
+D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties()
+{
+    return D2D1_RENDER_TARGET_PROPERTIES{D2D1_RENDER_TARGET_TYPE_HARDWARE,
+                                         {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED},
+                                         0.0f,
+                                         0.0f,
+                                         D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE,
+                                         D2D1_FEATURE_LEVEL_DEFAULT};
+}
+
+void LibraryTest::SetUp()
+{
+    StartHostEnvironment();
+    ASSERT_EQ(InitializeTessaryInternal(), 1u);
+}
+
+void LibraryTest::TearDown()
+{
+    for (int i = 0; i < _targetCount; ++i) {
+        tessary::UnregisterWindowTarget(_targets[i].key);
+        _targets[i].target->Release();
+    }
+    _targetCount = 0;
+    UninitializeTessaryInternal();
+}
+
+ID2D1DCRenderTarget* LibraryTest::RegisterTestWindowTarget(uint64_t key)
+{
+    ID2D1DCRenderTarget* target = nullptr;
+    const D2D1_RENDER_TARGET_PROPERTIES properties = WindowTargetProperties();
+    if (FAILED(tessary::Context().d2dFactory->CreateDCRenderTarget(&properties, &target)) || !target)
+        return nullptr;
+    if (_targetCount == 8) {
+        target->Release();
+        return nullptr;
+    }
+    tessary::RegisterWindowTarget(key, nullptr, target);
+    _targets[_targetCount++] = Registered{key, target};
+    return target;
+}
+
+} // namespace tessary_test

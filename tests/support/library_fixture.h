@@ -1,0 +1,35 @@
+// Shared set-up for white-box tests that link the library statically: the module's attach, GDI+
+// and COM as a host starts them, and an initialised library.
+#pragma once
+
+#include "frame/context.h"
+#include <gtest/gtest.h>
+#include <cstdint>
+
+namespace tessary_test {
+
+// Attaches the library once per process and keeps GDI+ and COM running for the whole test run.
+void StartHostEnvironment();
+
+class LibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A DC render target made from the library's Direct2D factory with the window-target properties,
+    // registered under `key` as a window would register it; released and unregistered in TearDown.
+    ID2D1DCRenderTarget* RegisterTestWindowTarget(uint64_t key);
+
+private:
+    struct Registered {
+        uint64_t key;
+        ID2D1DCRenderTarget* target;
+    };
+    Registered _targets[8]{};
+    int _targetCount = 0;
+};
+
+// The window-target render-target properties the library uses.
+D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties();
+
+} // namespace tessary_test
