@@ -21,7 +21,8 @@ struct Registration {
 
 struct State {
     std::recursive_mutex mutex;
-    std::map<void*, Registration> interfaces;
+    // Keyed by pointer and FourCC: parts of one object may share an address.
+    std::map<std::pair<void*, uint32_t>, Registration> interfaces;
     uint64_t nextOrder = 0;
     uint32_t refuseLocks = 0;
     uint32_t heldLocks = 0;
@@ -56,9 +57,9 @@ void copyText(wchar_t* to, size_t capacity, const wchar_t* from)
 void* quillon::FindInterface(const Class_QUOR* owner, uint32_t fourcc)
 {
     std::lock_guard lock(state().mutex);
-    for (auto& [iface, r] : state().interfaces)
+    for (auto& [key, r] : state().interfaces)
         if (r.owner == owner && r.fourcc == fourcc)
-            return iface;
+            return key.first;
     return nullptr;
 }
 
@@ -77,7 +78,7 @@ uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint
     try {
         std::lock_guard lock(state().mutex);
         // Registering a pointer again updates it in place and keeps its place in the order.
-        auto [entry, inserted] = state().interfaces.try_emplace(iface, Registration{owner, fourcc, value, 0});
+        auto [entry, inserted] = state().interfaces.try_emplace({iface, fourcc}, Registration{owner, fourcc, value, 0});
         if (inserted)
             entry->second.order = state().nextOrder++;
         else
@@ -91,7 +92,7 @@ uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint
 uint32_t UnregisterInterface(void* iface)
 {
     std::lock_guard lock(state().mutex);
-    state().interfaces.erase(iface);
+    std::erase_if(state().interfaces, [iface](const auto& entry) { return entry.first.first == iface; });
     return QUOR_OK;
 }
 
@@ -153,9 +154,9 @@ __declspec(dllexport) uint32_t Quillon_GetInterfaces(const Class_QUOR* owner, Qu
 {
     std::lock_guard lock(state().mutex);
     std::map<uint64_t, QuillonInterfaceRecord> ordered;
-    for (auto& [iface, r] : state().interfaces)
+    for (auto& [key, r] : state().interfaces)
         if (r.owner == owner)
-            ordered[r.order] = QuillonInterfaceRecord{iface, r.fourcc, r.value};
+            ordered[r.order] = QuillonInterfaceRecord{key.first, r.fourcc, r.value};
     uint32_t n = 0;
     for (auto& [order, record] : ordered) {
         if (out && n < max)

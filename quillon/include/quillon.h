@@ -80,9 +80,9 @@ private:
 };
 
 extern "C" {
-// Ordinal 33: registers interface pointer -> (owner, fourcc, value). Registering a pointer again replaces it.
+// Ordinal 33: registers (interface pointer, fourcc) -> (owner, value). Registering it again updates it.
 QUILLON_ORDINAL_API uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint32_t value);
-// Ordinal 34: forgets the registration of an interface pointer.
+// Ordinal 34: forgets every registration of an interface pointer.
 QUILLON_ORDINAL_API uint32_t UnregisterInterface(void* iface);
 // Ordinal 43: takes the object lock of object (a process-wide lock when null), noting the source
 // position. 0 = locked; nonzero = refused, and then no unlock is owed.

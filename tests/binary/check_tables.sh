@@ -29,42 +29,39 @@ tessary=$bin/tessary.dll
 [ -f "$tessary" ] || { echo "FAIL: $tessary missing"; exit 1; }
 
 for dll in $(imports_of "$tessary"); do
-  [[ "$dll" =~ $system_dll || "$dll" == quillon.dll ]] || [[ "$dll" != d2d1.dll && "$dll" != dwrite.dll ]] || fail "tessary.dll must load $dll at run time, not import it"
-  [[ "$dll" == d2d1.dll || "$dll" == dwrite.dll ]] && fail "tessary.dll imports $dll; it loads it by name instead"
+  case "$dll" in
+    d2d1.dll | dwrite.dll) fail "tessary.dll imports $dll; it must load it by name at run time" ;;
+    quillon.dll) ;;
+    *) [[ "$dll" =~ $system_dll ]] || fail "tessary.dll imports $dll, which is not a system DLL" ;;
+  esac
 done
 
-# Exports: "[ordinal] name" pairs from the export address and name tables.
-exports=$("$objdump" -p "$tessary" | awk '
-  /^\[Ordinal\/Name Pointer\] Table/ { names = 1; next }
-  names && /^\s*\[/ { gsub(/[\[\]]/, "", $1); print $2; next }
-  names && /^$/ { names = 0 }')
-expected="CreateInstance_ZkGraphicSurfaceD2D CreateInstance_ZkImageD2D CreateInstance_ZkWindowD2D InitializeTessaryInternal OnDeviceLostTessaryInternal SetDeviceLostHandlerTessaryInternal Tessary_AddPrivateFont Tessary_RemovePrivateFont UninitializeTessaryInternal"
-actual=$(echo $exports | tr ' ' '\n' | sort | tr '\n' ' ' | sed 's/ $//')
-[ "$actual" == "$expected" ] || fail "tessary.dll exports [$actual], expected [$expected]"
+table=$("$objdump" -p "$tessary")
+base=$(echo "$table" | sed -n 's/^Export Address Table -- Ordinal Base \([0-9]*\).*/\1/p' | head -1)
 
-# Ordinals: the export address table lists +base[ordinal]; exactly 1 2 3 11 12 21 22 23 24 hold code.
-ordinals=$("$objdump" -p "$tessary" | sed -n 's/^\s*\[\s*[0-9]*\] +base\[\s*\([0-9]*\)\] \([0-9a-f]*\) Export RVA/\1 \2/p' |
+# Ordinals that hold code: exactly 1 2 3 11 12 21 22 23 24.
+ordinals=$(echo "$table" | sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\] +base\[[[:space:]]*\([0-9]*\)\] \([0-9a-f]*\) Export RVA/\1 \2/p' |
            awk '$2 != "0" { printf "%s ", $1 }' | sed 's/ $//')
 [ "$ordinals" == "1 2 3 11 12 21 22 23 24" ] || fail "tessary.dll export ordinals are [$ordinals]"
 
-# Each name sits at its own ordinal: compare the RVA behind each name with the RVA behind its ordinal.
-declare -A want=([CreateInstance_ZkGraphicSurfaceD2D]=1 [CreateInstance_ZkImageD2D]=2 [CreateInstance_ZkWindowD2D]=3
-  [InitializeTessaryInternal]=11 [UninitializeTessaryInternal]=12 [SetDeviceLostHandlerTessaryInternal]=21
-  [OnDeviceLostTessaryInternal]=22 [Tessary_AddPrivateFont]=23 [Tessary_RemovePrivateFont]=24)
-table=$("$objdump" -p "$tessary")
-for name in "${!want[@]}"; do
-  ordinal=$(echo "$table" | awk -v n="$name" '/^\[Ordinal\/Name Pointer\] Table/ { t = 1; next } t && $2 == n { gsub(/[\[\]]/, "", $1); print $1; exit }')
-  # The name table index maps to an ordinal through the ordinal table; objdump prints ordinal - base.
-  base=$(echo "$table" | sed -n 's/^Ordinal Base\s*//p' | head -1)
-  [ -n "$ordinal" ] && [ $((ordinal + base)) -eq "${want[$name]}" ] || fail "$name is not at ordinal ${want[$name]} (got $ordinal + $base)"
+# Names: the name table lists "[ordinal - base] name"; exactly the nine, each at its ordinal.
+names=$(echo "$table" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+        sed -n 's/^[[:space:]]*\[[[:space:]]*\([0-9]*\)\] \(.*\)$/\2=\1/p' | sort)
+expected=""
+for pair in CreateInstance_ZkGraphicSurfaceD2D=1 CreateInstance_ZkImageD2D=2 CreateInstance_ZkWindowD2D=3 \
+            InitializeTessaryInternal=11 OnDeviceLostTessaryInternal=22 SetDeviceLostHandlerTessaryInternal=21 \
+            Tessary_AddPrivateFont=23 Tessary_RemovePrivateFont=24 UninitializeTessaryInternal=12; do
+  expected+="${pair%=*}=$(( ${pair#*=} - base ))"$'\n'
 done
+[ "$names" == "$(echo -n "$expected" | sort)" ] || fail "tessary.dll export names and ordinals:
+$names
+expected (index = ordinal - $base):
+$expected"
 
-# Quillon's numbered entries are imported by ordinal.
-quillon_ordinals=$(echo "$table" | awk '
-  /DLL Name: quillon.dll/ { q = 1; next }
-  q && /DLL Name:/ { q = 0 }
-  q && /<none>/ { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) { print $i; break } }' | sort -n | tr '\n' ' ' | sed 's/ $//')
-echo "quillon ordinal imports: [$quillon_ordinals]"
+# Quillon's numbered entries are imported by ordinal (high bit set, ordinal in the low bits).
+quillon=$(echo "$table" | sed -n '/DLL Name: quillon.dll/,/^$/p' | awk '/<none>/ { print $2 }' |
+          while read -r hex; do echo $((16#$hex)); done | sort -n | tr '\n' ' ' | sed 's/ $//')
+[ "$quillon" == "33 34 43 45 57" ] || fail "tessary.dll imports quillon ordinals [$quillon], expected [33 34 43 45 57]"
 
 if [ $failures -gt 0 ]; then
   echo "$failures table check(s) failed"

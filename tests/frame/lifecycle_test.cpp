@@ -1,4 +1,5 @@
 // Initialise and uninitialise seen from inside: which context fields live when.
+#include "frame/registries.h"
 #include "support/library_fixture.h"
 #include <Tessary.h>
 #include <thread>

@@ -1,6 +1,7 @@
 // tessary.dll driven exactly as a host drives it: LoadLibraryW, exports by ordinal, interfaces by FourCC.
 #include "tessary_module.h"
 #include <gtest/gtest.h>
+#include <cstring>
 
 using tessary_test::TessaryModule;
 
@@ -221,4 +222,42 @@ TEST(HostDeviceLoss, RecoveryReportsObjectsThatCannotBeRebuilt)
     // Releasing it destroys it and takes it out of the walk.
     EXPECT_EQ(neverCreated->Release(), 0u);
     EXPECT_EQ(Tessary().onDeviceLost(), 1u);
+}
+
+namespace {
+
+// The vtable byte offset of a virtual member function, as g++'s pointer-to-member encodes it (offset + 1).
+template <class F>
+ptrdiff_t SlotOf(F member)
+{
+    ptrdiff_t raw[2];
+    static_assert(sizeof(member) == sizeof(raw));
+    memcpy(raw, &member, sizeof(raw));
+    return (raw[0] - 1) / static_cast<ptrdiff_t>(sizeof(void*));
+}
+
+} // namespace
+
+TEST(HostInterfaces, DrawingOperationsSitAtSlotsZeroToTwenty)
+{
+    using S = Class_ZkGraphicSurface;
+    const ptrdiff_t slots[] = {
+        SlotOf(&S::Reserved0),     SlotOf(&S::Reserved1),      SlotOf(&S::DrawTo),         SlotOf(&S::DrawToAlpha),
+        SlotOf(&S::DrawToScaled),  SlotOf(&S::FillRect),       SlotOf(&S::ClearRegion),    SlotOf(&S::ClearRect),
+        SlotOf(&S::DrawText),      SlotOf(&S::LockAlphaMask),  SlotOf(&S::UnlockAlphaMask), SlotOf(&S::GetSize),
+        SlotOf(&S::Resize),        SlotOf(&S::SetBltRect),     SlotOf(&S::GetBltRect),     SlotOf(&S::SetClipRegion),
+        SlotOf(&S::GetClipRegion), SlotOf(&S::CreateAlphaRegion), SlotOf(&S::SetUpdateOnClear), SlotOf(&S::MeasureText),
+        SlotOf(&S::GetGdiplusBitmap)};
+    for (ptrdiff_t i = 0; i < 21; ++i)
+        EXPECT_EQ(slots[i], i) << "drawing operation " << i;
+
+    using W = Class_ZkWindow;
+    const ptrdiff_t window[] = {
+        SlotOf(&W::SetMessageHandler), SlotOf(&W::RemoveMessageHandler), SlotOf(&W::SuspendMessageHandler),
+        SlotOf(&W::ResumeMessageHandler), SlotOf(&W::Present), SlotOf(&W::Invalidate), SlotOf(&W::GetWindowHandle),
+        SlotOf(&W::IsActive), SlotOf(&W::GetInstanceHandle), SlotOf(&W::SetWindowCursor), SlotOf(&W::SetClientSize),
+        SlotOf(&W::SetOpacity), SlotOf(&W::GetOpacity), SlotOf(&W::SendWindowMessage), SlotOf(&W::SetShape),
+        SlotOf(&W::Reserved15)};
+    for (ptrdiff_t i = 1; i < 16; ++i)
+        EXPECT_EQ(window[i], window[0] + i) << "window operation " << i << " follows its predecessor";
 }

@@ -1,0 +1,225 @@
+#include "bitmap.h"
+
+#include <malloc.h>
+
+#include <cstring>
+
+#include "factory.h"
+#include "render_target.h"
+
+namespace softd2d {
+
+HRESULT CheckBitmapSize(D2D1_SIZE_U size) {
+    if (size.width == 0 || size.height == 0) return E_INVALIDARG;
+    if (size.width > kMaxBitmapSize || size.height > kMaxBitmapSize)
+        return Hr(D2DERR_MAX_TEXTURE_SIZE_EXCEEDED);
+    return S_OK;
+}
+
+HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* resolved) {
+    D2D1_PIXEL_FORMAT f = requested;
+    if (f.format == DXGI_FORMAT_UNKNOWN) f.format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    switch (f.format) {
+    case DXGI_FORMAT_B8G8R8A8_UNORM:
+        if (f.alphaMode == D2D1_ALPHA_MODE_UNKNOWN) f.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
+        if (f.alphaMode != D2D1_ALPHA_MODE_PREMULTIPLIED && f.alphaMode != D2D1_ALPHA_MODE_IGNORE)
+            return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+        break;
+    case DXGI_FORMAT_A8_UNORM:
+        if (f.alphaMode == D2D1_ALPHA_MODE_UNKNOWN) f.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
+        if (f.alphaMode != D2D1_ALPHA_MODE_PREMULTIPLIED && f.alphaMode != D2D1_ALPHA_MODE_STRAIGHT)
+            return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+        break;
+    default:
+        return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+    }
+    *resolved = f;
+    return S_OK;
+}
+
+bool RectInside(const D2D1_RECT_U& r, UINT32 width, UINT32 height) {
+    return r.left <= r.right && r.top <= r.bottom && r.right <= width && r.bottom <= height;
+}
+
+Bitmap::Bitmap(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY)
+    : factory_(factory), format_(format), dpiX_(dpiX), dpiY_(dpiY) {
+    factory_->AddRef();
+}
+
+Bitmap::~Bitmap() {
+    if (dib_) DeleteObject(dib_);
+    _aligned_free(heap_);
+    factory_->Release();
+}
+
+HRESULT Bitmap::Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format, FLOAT dpiX,
+                       FLOAT dpiY, bool gdiCompatible, Bitmap** out) {
+    *out = nullptr;
+    HRESULT hr = CheckBitmapSize(size);
+    if (FAILED(hr)) return hr;
+    hr = ResolveBitmapFormat(format, &format);
+    if (FAILED(hr)) return hr;
+    const bool alphaOnly = format.format == DXGI_FORMAT_A8_UNORM;
+    if (gdiCompatible && alphaOnly) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+
+    Bitmap* bitmap = new (std::nothrow) Bitmap(factory, format, dpiX, dpiY);
+    if (!bitmap) return E_OUTOFMEMORY;
+    Surface& s = bitmap->surface_;
+    s.width = static_cast<int>(size.width);
+    s.height = static_cast<int>(size.height);
+    s.bytesPerPixel = alphaOnly ? 1 : 4;
+    if (gdiCompatible) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = s.width;
+        info.bmiHeader.biHeight = -s.height;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap->dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap->dib_ || !bits) {
+            bitmap->Release();
+            return E_OUTOFMEMORY;
+        }
+        s.bits = static_cast<uint8_t*>(bits);  // section memory starts zeroed
+        s.stride = static_cast<ptrdiff_t>(s.width) * 4;
+    } else {
+        // Rows padded to 16 bytes so SIMD loads of one row never touch the next one's page.
+        s.stride = (static_cast<ptrdiff_t>(s.width) * s.bytesPerPixel + 15) & ~ptrdiff_t(15);
+        const size_t bytes = static_cast<size_t>(s.stride) * s.height;
+        bitmap->heap_ = _aligned_malloc(bytes, 64);
+        if (!bitmap->heap_) {
+            bitmap->Release();
+            return E_OUTOFMEMORY;
+        }
+        std::memset(bitmap->heap_, 0, bytes);
+        s.bits = static_cast<uint8_t*>(bitmap->heap_);
+    }
+    *out = bitmap;
+    return S_OK;
+}
+
+HRESULT Bitmap::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (riid == IID_IUnknown || riid == __uuidof(ID2D1Resource) || riid == __uuidof(ID2D1Image) ||
+        riid == __uuidof(ID2D1Bitmap))
+        return ReturnInterface<ID2D1Bitmap>(this, out);
+    if (riid == IID_SoftBitmap) {
+        AddRef();
+        *out = this;
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+void Bitmap::GetFactory(ID2D1Factory** factory) const {
+    if (!factory) return;
+    factory_->AddRef();
+    *factory = factory_;
+}
+
+D2D1_SIZE_F* Bitmap::GetSize(D2D1_SIZE_F* size) const {
+    *size = {surface_.width * 96.0f / dpiX_, surface_.height * 96.0f / dpiY_};
+    return size;
+}
+
+D2D1_SIZE_U* Bitmap::GetPixelSize(D2D1_SIZE_U* size) const {
+    *size = {static_cast<UINT32>(surface_.width), static_cast<UINT32>(surface_.height)};
+    return size;
+}
+
+D2D1_PIXEL_FORMAT* Bitmap::GetPixelFormat(D2D1_PIXEL_FORMAT* format) const {
+    *format = format_;
+    return format;
+}
+
+void Bitmap::GetDpi(FLOAT* dpiX, FLOAT* dpiY) const {
+    if (dpiX) *dpiX = dpiX_;
+    if (dpiY) *dpiY = dpiY_;
+}
+
+void Bitmap::Write(const D2D1_RECT_U& rect, const uint8_t* src, size_t pitch) {
+    const size_t rowBytes = static_cast<size_t>(rect.right - rect.left) * surface_.bytesPerPixel;
+    for (UINT32 y = rect.top; y < rect.bottom; ++y) {
+        std::memcpy(surface_.Row8(static_cast<int>(y)) + rect.left * surface_.bytesPerPixel, src, rowBytes);
+        src += pitch;
+    }
+    ForceOpaque(rect);
+}
+
+void Bitmap::ForceOpaque(const D2D1_RECT_U& rect) {
+    // Bitmaps that ignore alpha are drawn as opaque whatever their data says.
+    if (format_.alphaMode != D2D1_ALPHA_MODE_IGNORE || IsAlphaOnly()) return;
+    for (UINT32 y = rect.top; y < rect.bottom; ++y) {
+        uint32_t* row = surface_.Row32(static_cast<int>(y));
+        for (UINT32 x = rect.left; x < rect.right; ++x) row[x] |= 0xff000000u;
+    }
+}
+
+void Bitmap::CopyRect(D2D1_POINT_2U destination, const Bitmap& from, const D2D1_RECT_U& rect) {
+    const Surface& s = from.surface_;
+    const int bpp = surface_.bytesPerPixel;
+    const size_t rowBytes = static_cast<size_t>(rect.right - rect.left) * bpp;
+    const int rows = static_cast<int>(rect.bottom - rect.top);
+    // Within one bitmap a downward move must copy the bottom row first.
+    const bool backwards = &from == this && destination.y > rect.top;
+    for (int i = 0; i < rows; ++i) {
+        const int k = backwards ? rows - 1 - i : i;
+        std::memmove(surface_.Row8(static_cast<int>(destination.y) + k) + destination.x * bpp,
+                     s.Row8(static_cast<int>(rect.top) + k) + rect.left * bpp, rowBytes);
+    }
+    ForceOpaque({destination.x, destination.y, destination.x + (rect.right - rect.left),
+                 destination.y + (rect.bottom - rect.top)});
+}
+
+HRESULT Bitmap::CopyFrom(const D2D1_POINT_2U* destPoint, const Bitmap& source, const D2D1_RECT_U* srcRect) {
+    if (source.IsAlphaOnly() != IsAlphaOnly()) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+    const Surface& s = source.surface_;
+    const D2D1_RECT_U rect = srcRect ? *srcRect : D2D1_RECT_U{0, 0, UINT32(s.width), UINT32(s.height)};
+    if (!RectInside(rect, s.width, s.height)) return E_INVALIDARG;
+    const D2D1_POINT_2U at = destPoint ? *destPoint : D2D1_POINT_2U{0, 0};
+    const uint64_t right = uint64_t(at.x) + (rect.right - rect.left);
+    const uint64_t bottom = uint64_t(at.y) + (rect.bottom - rect.top);
+    if (right > uint64_t(surface_.width) || bottom > uint64_t(surface_.height)) return E_INVALIDARG;
+    CopyRect(at, source, rect);
+    return S_OK;
+}
+
+HRESULT Bitmap::CopyFromBitmap(const D2D1_POINT_2U* destPoint, ID2D1Bitmap* bitmap, const D2D1_RECT_U* srcRect) {
+    return Guarded([&]() -> HRESULT {
+        ComPtr<Bitmap> source = Unwrap<Bitmap>(bitmap, IID_SoftBitmap);
+        if (!source) return E_INVALIDARG;
+        if (source->factory_ != factory_) return Hr(D2DERR_WRONG_FACTORY);
+        FactoryLock lock(factory_);
+        return CopyFrom(destPoint, *source.Get(), srcRect);
+    });
+}
+
+HRESULT Bitmap::CopyFromRenderTarget(const D2D1_POINT_2U* destPoint, ID2D1RenderTarget* renderTarget, const D2D1_RECT_U* srcRect) {
+    return Guarded([&]() -> HRESULT {
+        ComPtr<RenderTargetState> target = Unwrap<RenderTargetState>(renderTarget, IID_SoftRenderTarget);
+        if (!target) return E_INVALIDARG;
+        FactoryLock lock(factory_);
+        const Bitmap* pixels = target->Pixels();
+        if (!pixels) return Hr(D2DERR_WRONG_STATE);  // a DC target never bound has none
+        if (pixels->factory_ != factory_) return Hr(D2DERR_WRONG_FACTORY);
+        return CopyFrom(destPoint, *pixels, srcRect);
+    });
+}
+
+HRESULT Bitmap::CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, UINT32 pitch) {
+    return Guarded([&]() -> HRESULT {
+        if (!srcData) return E_INVALIDARG;
+        const D2D1_RECT_U rect = dstRect ? *dstRect : D2D1_RECT_U{0, 0, UINT32(surface_.width), UINT32(surface_.height)};
+        if (!RectInside(rect, surface_.width, surface_.height)) return E_INVALIDARG;
+        const uint64_t rowBytes = uint64_t(rect.right - rect.left) * surface_.bytesPerPixel;
+        if (rect.bottom - rect.top > 1 && pitch < rowBytes) return E_INVALIDARG;
+        FactoryLock lock(factory_);
+        Write(rect, static_cast<const uint8_t*>(srcData), pitch);
+        return S_OK;
+    });
+}
+
+}  // namespace softd2d

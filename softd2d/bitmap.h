@@ -1,0 +1,79 @@
+#pragma once
+#include "com_base.h"
+#include "raster/surface.h"
+
+namespace softd2d {
+
+class Factory;
+
+// Largest width or height of any bitmap or target, as on Direct3D 10 hardware.
+constexpr UINT32 kMaxBitmapSize = 16384;
+
+// Validates a requested size: E_INVALIDARG for zero, D2DERR_MAX_TEXTURE_SIZE_EXCEEDED above
+// kMaxBitmapSize, checked before anything is allocated.
+HRESULT CheckBitmapSize(D2D1_SIZE_U size);
+
+// The formats bitmaps come in: premultiplied (or alpha-ignored) BGRA, and A8.
+// DXGI_FORMAT_UNKNOWN and D2D1_ALPHA_MODE_UNKNOWN resolve to premultiplied BGRA.
+HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* resolved);
+
+class Bitmap final : public ID2D1Bitmap, public RefCounted {
+public:
+    // Pixels start transparent black. `gdiCompatible` keeps them in a top-down DIB section
+    // that a memory DC can select; other bitmaps live on the heap (GDI handles are scarce).
+    static HRESULT Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format,
+                          FLOAT dpiX, FLOAT dpiY, bool gdiCompatible, Bitmap** out);
+
+    const Surface& Pixels() const { return surface_; }
+    HBITMAP Dib() const { return dib_; }
+    Factory* Owner() const { return factory_; }
+    bool IsAlphaOnly() const { return format_.format == DXGI_FORMAT_A8_UNORM; }
+    FLOAT DpiX() const { return dpiX_; }
+    FLOAT DpiY() const { return dpiY_; }
+    void SetDpi(FLOAT dpiX, FLOAT dpiY) {
+        dpiX_ = dpiX;
+        dpiY_ = dpiY;
+    }
+
+    // Copies the rectangle's rows from `src`, whose rows are `pitch` bytes apart.
+    void Write(const D2D1_RECT_U& rect, const uint8_t* src, size_t pitch);
+    // Copies a rectangle of `from` to `destination`, overlap-safe.
+    void CopyRect(D2D1_POINT_2U destination, const Bitmap& from, const D2D1_RECT_U& rect);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+    // ID2D1Resource
+    void STDMETHODCALLTYPE GetFactory(ID2D1Factory** factory) const override;
+    // ID2D1Bitmap
+    // MinGW declares aggregate returns explicitly, matching the Microsoft ABI.
+    using ID2D1Bitmap::GetPixelFormat;
+    using ID2D1Bitmap::GetPixelSize;
+    using ID2D1Bitmap::GetSize;
+    D2D1_SIZE_F* STDMETHODCALLTYPE GetSize(D2D1_SIZE_F* size) const override;
+    D2D1_SIZE_U* STDMETHODCALLTYPE GetPixelSize(D2D1_SIZE_U* size) const override;
+    D2D1_PIXEL_FORMAT* STDMETHODCALLTYPE GetPixelFormat(D2D1_PIXEL_FORMAT* format) const override;
+    void STDMETHODCALLTYPE GetDpi(FLOAT* dpiX, FLOAT* dpiY) const override;
+    HRESULT STDMETHODCALLTYPE CopyFromBitmap(const D2D1_POINT_2U* destPoint, ID2D1Bitmap* bitmap, const D2D1_RECT_U* srcRect) override;
+    HRESULT STDMETHODCALLTYPE CopyFromRenderTarget(const D2D1_POINT_2U* destPoint, ID2D1RenderTarget* renderTarget, const D2D1_RECT_U* srcRect) override;
+    HRESULT STDMETHODCALLTYPE CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, UINT32 pitch) override;
+
+private:
+    Bitmap(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY);
+    ~Bitmap() override;
+    void ForceOpaque(const D2D1_RECT_U& rect);
+    HRESULT CopyFrom(const D2D1_POINT_2U* destPoint, const Bitmap& source, const D2D1_RECT_U* srcRect);
+
+    Factory* factory_;
+    D2D1_PIXEL_FORMAT format_;
+    FLOAT dpiX_, dpiY_;
+    Surface surface_;
+    HBITMAP dib_ = nullptr;
+    void* heap_ = nullptr;
+};
+
+// Whether `rect` lies within a width x height image, without overflow.
+bool RectInside(const D2D1_RECT_U& rect, UINT32 width, UINT32 height);
+
+}  // namespace softd2d

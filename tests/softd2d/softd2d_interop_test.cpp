@@ -1,0 +1,237 @@
+// Pixels crossing into and out of Direct2D: GDI interop on bitmap targets, DC targets bound
+// to a DC, WIC uploads and the bitmap copy methods.
+#include <gtest/gtest.h>
+#include <wincodec.h>
+
+#include "softd2d_test_support.h"
+
+namespace softd2d_test {
+namespace {
+
+constexpr uint32_t kBlue = Bgra(255, 0, 0, 255);
+constexpr uint32_t kGreen = Bgra(0, 255, 0, 255);
+
+using InteropTest = SoftD2DTest;
+
+const uint32_t* DibBits(HDC dc) {
+    DIBSECTION section = {};
+    if (GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) != sizeof(section)) return nullptr;
+    return static_cast<const uint32_t*>(section.dsBm.bmBits);
+}
+
+TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
+    auto target = MakeTarget(device_.Get(), 4, 4);
+    ComPtr<ID2D1GdiInteropRenderTarget> gdi;
+    ASSERT_EQ(S_OK, target.As(&gdi));
+    HDC dc = nullptr;
+    EXPECT_EQ(kWrongState, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));  // outside a pass
+    EXPECT_EQ(nullptr, dc);
+    EXPECT_EQ(kWrongState, gdi->ReleaseDC(nullptr));
+
+    // Direct2D to GDI: a cleared target reads green through the DC.
+    const D2D1_COLOR_F green = Color(0, 1, 0, 1);
+    target->BeginDraw();
+    target->Clear(&green);
+    ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
+    EXPECT_EQ(RGB(0, 255, 0), GetPixel(dc, 3, 3));
+    const uint32_t* bits = DibBits(dc);
+    ASSERT_NE(nullptr, bits);
+    // Copying out of the DC works like any memory DC.
+    HDC copy = CreateCompatibleDC(nullptr);
+    HBITMAP copyBitmap = CreateCompatibleBitmap(dc, 4, 4);
+    HGDIOBJ previous = SelectObject(copy, copyBitmap);
+    EXPECT_TRUE(BitBlt(copy, 0, 0, 4, 4, dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(RGB(0, 255, 0), GetPixel(copy, 1, 2));
+    SelectObject(copy, previous);
+    DeleteObject(copyBitmap);
+    DeleteDC(copy);
+
+    // GDI to Direct2D: a GDI fill shows in the target's bitmap, in the same memory.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const RECT box = {1, 1, 3, 3};
+    FillRect(dc, &box, red);
+    DeleteObject(red);
+    HDC again = nullptr;
+    EXPECT_EQ(kWrongState, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &again));
+    const D2D1_RECT_F all = Rect(0, 0, 4, 4);
+    auto brush = MakeBrush(target.Get(), Color(0, 0, 1, 1));
+    target->FillRectangle(&all, brush.Get());  // not while the DC is out
+    const RECT empty = {};
+    EXPECT_EQ(S_OK, gdi->ReleaseDC(&empty));
+    EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
+
+    const std::vector<uint32_t> pixels = ReadPixels(target.Get());
+    ASSERT_EQ(16u, pixels.size());
+    EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << Hex(pixels[5]);  // GDI leaves alpha alone or 0
+    EXPECT_EQ(kGreen, pixels[0]);
+    target->BeginDraw();
+    ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_CLEAR, &dc));
+    EXPECT_EQ(bits, DibBits(dc)) << "the DC must select the target's own pixels";
+    EXPECT_EQ(0u, bits[0]);
+    EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
+    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+
+    // Targets made without the GDI option refuse.
+    const D2D1_SIZE_U size = {2, 2};
+    ComPtr<ID2D1BitmapRenderTarget> plain;
+    ASSERT_EQ(S_OK, device_->CreateCompatibleRenderTarget(nullptr, &size, nullptr,
+                                                          D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &plain));
+    ComPtr<ID2D1GdiInteropRenderTarget> plainGdi;
+    ASSERT_EQ(S_OK, plain.As(&plainGdi));
+    plain->BeginDraw();
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_TARGET_NOT_GDI_COMPATIBLE),
+              plainGdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
+    EXPECT_EQ(S_OK, plain->EndDraw(nullptr, nullptr));
+}
+
+TEST_F(InteropTest, BoundDcTargetDrawsOverTheDcContent) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(nullptr, dib);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, dib);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < 8; ++i) pixels[i] = kBlue;
+
+    const RECT area = {1, 0, 3, 2};
+    ASSERT_EQ(S_OK, device_->BindDC(dc, &area));
+    EXPECT_EQ(2u, device_->GetPixelSize().width);
+    auto half = MakeBrush(device_.Get(), Color(0, 1, 0, 0.5f));
+    const D2D1_RECT_F top = Rect(0, 0, 2, 1);
+    device_->BeginDraw();
+    device_->FillRectangle(&top, half.Get());
+    ASSERT_EQ(S_OK, device_->EndDraw(nullptr, nullptr));
+    GdiFlush();
+    // Half green over the blue that was there; outside the bound area nothing changes.
+    const uint32_t mixed = Bgra(127, 128, 0, 255);
+    EXPECT_EQ(kBlue, pixels[0]);
+    EXPECT_EQ(mixed, pixels[1]) << Hex(pixels[1]);
+    EXPECT_EQ(mixed, pixels[2]) << Hex(pixels[2]);
+    EXPECT_EQ(kBlue, pixels[3]);
+    EXPECT_EQ(kBlue, pixels[5]);
+
+    EXPECT_EQ(E_INVALIDARG, device_->BindDC(nullptr, &area));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(dib);
+}
+
+// A 2x1 PNG: white at alpha 128 and opaque black, straight alpha as PNG stores it.
+ComPtr<IWICBitmapSource> DecodeTestPng(IWICImagingFactory* wic, ComPtr<IWICBitmapFrameDecode>* frameOut) {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+    ComPtr<IWICBitmapEncoder> encoder;
+    EXPECT_EQ(S_OK, wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder));
+    EXPECT_EQ(S_OK, encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+    ComPtr<IWICBitmapFrameEncode> frame;
+    EXPECT_EQ(S_OK, encoder->CreateNewFrame(&frame, nullptr));
+    EXPECT_EQ(S_OK, frame->Initialize(nullptr));
+    EXPECT_EQ(S_OK, frame->SetSize(2, 1));
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    EXPECT_EQ(S_OK, frame->SetPixelFormat(&format));
+    EXPECT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA));
+    uint32_t straight[2] = {Bgra(255, 255, 255, 128), Bgra(0, 0, 0, 255)};
+    EXPECT_EQ(S_OK, frame->WritePixels(1, 8, 8, reinterpret_cast<BYTE*>(straight)));
+    EXPECT_EQ(S_OK, frame->Commit());
+    EXPECT_EQ(S_OK, encoder->Commit());
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+
+    ComPtr<IWICBitmapDecoder> decoder;
+    EXPECT_EQ(S_OK, wic->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad, &decoder));
+    ComPtr<IWICBitmapFrameDecode> decoded;
+    EXPECT_EQ(S_OK, decoder->GetFrame(0, &decoded));
+    ComPtr<IWICFormatConverter> converter;
+    EXPECT_EQ(S_OK, wic->CreateFormatConverter(&converter));
+    EXPECT_EQ(S_OK, converter->Initialize(decoded.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                          nullptr, 0, WICBitmapPaletteTypeMedianCut));
+    *frameOut = decoded;
+    ComPtr<IWICBitmapSource> source;
+    converter.As(&source);
+    return source;
+}
+
+TEST_F(InteropTest, WicUploadOfPngHoldsPremultipliedPixels) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        ComPtr<IWICImagingFactory> wic;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&wic)));
+        ComPtr<IWICBitmapFrameDecode> frame;
+        ComPtr<IWICBitmapSource> converted = DecodeTestPng(wic.Get(), &frame);
+        ASSERT_TRUE(converted);
+
+        ComPtr<ID2D1Bitmap> image;
+        ASSERT_EQ(S_OK, device_->CreateBitmapFromWicBitmap(converted.Get(), nullptr, &image));
+        EXPECT_EQ(2.0f, image->GetSize().width);
+        EXPECT_EQ(1.0f, image->GetSize().height);
+        auto target = MakeTarget(device_.Get(), 2, 1);
+        ComPtr<ID2D1Bitmap> targetBitmap;
+        ASSERT_EQ(S_OK, target->GetBitmap(&targetBitmap));
+        ASSERT_EQ(S_OK, targetBitmap->CopyFromBitmap(nullptr, image.Get(), nullptr));
+        EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {Bgra(128, 128, 128, 128), Bgra(0, 0, 0, 255)}, 2));
+
+        // The decoder's own straight BGRA is not a format Direct2D uploads.
+        ComPtr<ID2D1Bitmap> refused;
+        EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT),
+                  device_->CreateBitmapFromWicBitmap(frame.Get(), nullptr, &refused));
+        EXPECT_EQ(E_INVALIDARG, device_->CreateBitmapFromWicBitmap(nullptr, nullptr, &refused));
+    }
+    CoUninitialize();
+}
+
+TEST_F(InteropTest, CopyMethodsMovePixelsBetweenMemoryBitmapsAndTargets) {
+    auto target = MakeTarget(device_.Get(), 3, 2);
+    ComPtr<ID2D1Bitmap> bitmap;
+    ASSERT_EQ(S_OK, target->GetBitmap(&bitmap));
+    Fill(target.Get(), 0);
+
+    // GDI+ style upload: rows with padding, into a sub-rectangle.
+    const uint32_t rows[2][4] = {{1, 2, 0xdead, 0xdead}, {3, 4, 0xdead, 0xdead}};
+    const D2D1_RECT_U right = {1, 0, 3, 2};
+    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&right, rows, sizeof(rows[0])));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 1, 2, 0, 3, 4}, 3));
+    const D2D1_RECT_U outside = {2, 0, 4, 1};
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(&outside, rows, sizeof(rows[0])));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, nullptr, 12));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(&right, rows, 4));
+
+    // The whole bitmap from tightly packed rows.
+    const uint32_t packed[6] = {6, 5, 4, 3, 2, 1};
+    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(nullptr, packed, 12));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 5, 4, 3, 2, 1}, 3));
+    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&right, rows, sizeof(rows[0])));
+    const D2D1_RECT_U left = {0, 0, 1, 2};
+    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&left, packed + 4, 4));  // one pixel per row
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {2, 1, 2, 1, 3, 4}, 3));
+
+    // Within one bitmap, overlapping: shift the right column left.
+    const D2D1_POINT_2U origin = {0, 0};
+    ASSERT_EQ(S_OK, bitmap->CopyFromBitmap(&origin, bitmap.Get(), &right));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {1, 2, 2, 3, 4, 4}, 3));
+
+    // From another target's pixels.
+    auto other = MakeTarget(device_.Get(), 1, 1);
+    Fill(other.Get(), kGreen);
+    const D2D1_POINT_2U corner = {2, 1};
+    ComPtr<ID2D1RenderTarget> otherTarget;
+    ASSERT_EQ(S_OK, other.As(&otherTarget));
+    ASSERT_EQ(S_OK, bitmap->CopyFromRenderTarget(&corner, otherTarget.Get(), nullptr));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {1, 2, 2, 3, 4, kGreen}, 3));
+    const D2D1_POINT_2U past = {3, 1};
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromRenderTarget(&past, otherTarget.Get(), nullptr));
+
+    // Alpha masks and colour bitmaps do not mix.
+    auto mask = MakeMask(target.Get(), 1, 1, {9});
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT), bitmap->CopyFromBitmap(nullptr, mask.Get(), nullptr));
+}
+
+}  // namespace
+}  // namespace softd2d_test

@@ -1,0 +1,271 @@
+// Factory, render targets and resources as COM objects: creation paths Tessary takes,
+// sizes, reference counts, interface identity, and the test control API.
+#include <gtest/gtest.h>
+
+#include "softd2d_test_support.h"
+
+namespace softd2d_test {
+namespace {
+
+using ObjectsTest = SoftD2DTest;
+
+ULONG RefCount(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(ObjectsTest, FactoryCreationChecksItsArguments) {
+    ComPtr<ID2D1Factory> factory;
+    EXPECT_EQ(E_POINTER, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, D2D1CreateFactory(static_cast<D2D1_FACTORY_TYPE>(7), __uuidof(ID2D1Factory), nullptr,
+                                              reinterpret_cast<void**>(factory.GetAddressOf())));
+    EXPECT_EQ(E_NOINTERFACE, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1RenderTarget), nullptr,
+                                               reinterpret_cast<void**>(factory.GetAddressOf())));
+    EXPECT_EQ(nullptr, factory.Get());
+    EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), nullptr,
+                                      reinterpret_cast<void**>(factory.GetAddressOf())));
+    FLOAT dpiX = 0, dpiY = 0;
+    factory->GetDesktopDpi(&dpiX, &dpiY);
+    EXPECT_EQ(96.0f, dpiX);
+    EXPECT_EQ(96.0f, dpiY);
+    // Geometry and other target kinds are outside this DLL and say so.
+    ComPtr<ID2D1PathGeometry> path;
+    EXPECT_EQ(kUnsupported, factory->CreatePathGeometry(&path));
+    EXPECT_EQ(nullptr, path.Get());
+}
+
+TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
+    D2D1_SIZE_U pixels = device_->GetPixelSize();
+    EXPECT_EQ(0u, pixels.width);
+    device_->BeginDraw();
+    device_->Clear(nullptr);
+    EXPECT_EQ(S_OK, device_->EndDraw(nullptr, nullptr));
+
+    auto target = MakeTarget(device_.Get(), 30, 20);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(30u, target->GetPixelSize().width);
+    EXPECT_EQ(20u, target->GetPixelSize().height);
+    EXPECT_EQ(30.0f, target->GetSize().width);
+    FLOAT dpiX = 0, dpiY = 0;
+    target->GetDpi(&dpiX, &dpiY);
+    EXPECT_EQ(96.0f, dpiX);
+    const D2D1_PIXEL_FORMAT format = target->GetPixelFormat();
+    EXPECT_EQ(DXGI_FORMAT_B8G8R8A8_UNORM, format.format);
+    EXPECT_EQ(D2D1_ALPHA_MODE_PREMULTIPLIED, format.alphaMode);
+    target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    EXPECT_EQ(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE, target->GetTextAntialiasMode());
+
+    // Only a DIP size given: pixels round up and the DPI grows to match.
+    const D2D1_SIZE_F fractional = {10.5f, 4};
+    ComPtr<ID2D1BitmapRenderTarget> rounded;
+    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(&fractional, nullptr, nullptr,
+                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &rounded));
+    EXPECT_EQ(11u, rounded->GetPixelSize().width);
+    rounded->GetDpi(&dpiX, &dpiY);
+    EXPECT_FLOAT_EQ(96.0f * 11 / 10.5f, dpiX);
+    EXPECT_EQ(96.0f, dpiY);
+    // No size at all: the parent's.
+    ComPtr<ID2D1BitmapRenderTarget> same;
+    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(nullptr, nullptr, nullptr,
+                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &same));
+    EXPECT_EQ(30u, same->GetPixelSize().width);
+    EXPECT_EQ(20u, same->GetPixelSize().height);
+}
+
+TEST_F(ObjectsTest, ZeroAndOversizedSizesFailBeforeAllocating) {
+    const D2D1_PIXEL_FORMAT format = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    auto make = [&](UINT32 width, UINT32 height) {
+        const D2D1_SIZE_F size = {float(width), float(height)};
+        const D2D1_SIZE_U pixels = {width, height};
+        ComPtr<ID2D1BitmapRenderTarget> target;
+        const HRESULT hr = device_->CreateCompatibleRenderTarget(
+            &size, &pixels, &format, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &target);
+        EXPECT_EQ(FAILED(hr), target == nullptr);
+        return hr;
+    };
+    EXPECT_EQ(E_INVALIDARG, make(0, 0));
+    EXPECT_EQ(E_INVALIDARG, make(10, 0));
+    EXPECT_EQ(kMaxTextureSize, make(16385, 1));
+    // 100000 x 100000 would be 40 GB; the size check answers first.
+    EXPECT_EQ(kMaxTextureSize, make(100000, 100000));
+    EXPECT_EQ(S_OK, make(16384, 1));
+    // No parent size to inherit from an unbound device target.
+    ComPtr<ID2D1BitmapRenderTarget> none;
+    EXPECT_EQ(E_INVALIDARG, device_->CreateCompatibleRenderTarget(nullptr, nullptr, nullptr,
+                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &none));
+    const D2D1_PIXEL_FORMAT a8 = {DXGI_FORMAT_A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    const D2D1_SIZE_U one = {1, 1};
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT),
+              device_->CreateCompatibleRenderTarget(nullptr, &one, &a8, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &none));
+
+    const D2D1_BITMAP_PROPERTIES properties = {format, 0, 0};
+    ComPtr<ID2D1Bitmap> bitmap;
+    EXPECT_EQ(E_INVALIDARG, device_->CreateBitmap({0, 5}, nullptr, 0, &properties, &bitmap));
+    EXPECT_EQ(kMaxTextureSize, device_->CreateBitmap({5, 20000}, nullptr, 0, &properties, &bitmap));
+    EXPECT_EQ(nullptr, bitmap.Get());
+    // Initial data with a pitch shorter than a row is refused.
+    const uint32_t data[4] = {};
+    EXPECT_EQ(E_INVALIDARG, device_->CreateBitmap({2, 2}, data, 4, &properties, &bitmap));
+}
+
+TEST_F(ObjectsTest, ReferenceCountsAndInterfacesFollowCom) {
+    auto target = MakeTarget(device_.Get(), 4, 4);
+    EXPECT_EQ(1u, RefCount(target.Get()));
+
+    ComPtr<ID2D1RenderTarget> asTarget;
+    ComPtr<ID2D1GdiInteropRenderTarget> asGdi;
+    ComPtr<ID2D1Resource> asResource;
+    ASSERT_EQ(S_OK, target.As(&asTarget));
+    ASSERT_EQ(S_OK, target.As(&asGdi));
+    ASSERT_EQ(S_OK, target.As(&asResource));
+    EXPECT_EQ(4u, RefCount(target.Get()));
+    ComPtr<ID2D1DCRenderTarget> wrong;
+    EXPECT_EQ(E_NOINTERFACE, target.As(&wrong));
+
+    // Every interface leads back to one IUnknown, and from the GDI interface back again.
+    ComPtr<IUnknown> fromTarget, fromGdi;
+    ASSERT_EQ(S_OK, target.As(&fromTarget));
+    ASSERT_EQ(S_OK, asGdi.As(&fromGdi));
+    EXPECT_EQ(fromTarget.Get(), fromGdi.Get());
+    ComPtr<ID2D1BitmapRenderTarget> back;
+    ASSERT_EQ(S_OK, asGdi.As(&back));
+    EXPECT_EQ(target.Get(), back.Get());
+    EXPECT_EQ(E_POINTER, target->QueryInterface(__uuidof(ID2D1RenderTarget), nullptr));
+
+    // GetBitmap and GetFactory hand out references.
+    ComPtr<ID2D1Bitmap> bitmap;
+    ASSERT_EQ(S_OK, target->GetBitmap(&bitmap));
+    EXPECT_EQ(2u, RefCount(bitmap.Get()));
+    ComPtr<ID2D1Factory> owner;
+    target->GetFactory(&owner);
+    EXPECT_EQ(factory_.Get(), owner.Get());
+
+    // The bitmap outlives its target and keeps its pixels.
+    Fill(target.Get(), Bgra(0, 0, 255, 255));
+    fromTarget.Reset();
+    fromGdi.Reset();
+    back.Reset();
+    asTarget.Reset();
+    asGdi.Reset();
+    asResource.Reset();
+    target.Reset();
+    EXPECT_EQ(1u, RefCount(bitmap.Get()));
+    auto reader = MakeTarget(device_.Get(), 4, 4);
+    reader->BeginDraw();
+    reader->DrawBitmap(bitmap.Get(), nullptr, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+    ASSERT_EQ(S_OK, reader->EndDraw(nullptr, nullptr));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(reader.Get()), std::vector<uint32_t>(16, Bgra(0, 0, 255, 255)), 4));
+
+    ComPtr<ID2D1SolidColorBrush> brush = MakeBrush(reader.Get(), Color(1, 0, 0, 1));
+    ComPtr<ID2D1Brush> asBrush;
+    ASSERT_EQ(S_OK, brush.As(&asBrush));
+    EXPECT_EQ(2u, RefCount(brush.Get()));
+    EXPECT_EQ(1.0f, brush->GetColor().r);
+}
+
+TEST_F(ObjectsTest, EveryObjectIsGoneAfterRelease) {
+    const Control& control = GetControl();
+    if (!control.Available()) GTEST_SKIP() << "not softd2d";
+    const LONG before = control.liveObjectCount();
+    {
+        auto factory = MakeFactory();
+        auto device = MakeDevice(factory.Get());
+        auto target = MakeTarget(device.Get(), 8, 8);
+        auto brush = MakeBrush(target.Get(), Color(1, 0, 0, 1));
+        ComPtr<ID2D1Bitmap> bitmap;
+        ASSERT_EQ(S_OK, target->GetBitmap(&bitmap));
+        ComPtr<ID2D1BitmapBrush> bitmapBrush;
+        ASSERT_EQ(S_OK, target->CreateBitmapBrush(bitmap.Get(), nullptr, nullptr, &bitmapBrush));
+        // factory, device, target, its bitmap, two brushes
+        EXPECT_EQ(before + 6, control.liveObjectCount());
+        // Releasing the factory first is fine: its objects hold it.
+        factory.Reset();
+        EXPECT_EQ(before + 6, control.liveObjectCount());
+    }
+    EXPECT_EQ(before, control.liveObjectCount());
+}
+
+TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
+    const Control& control = GetControl();
+    if (!control.Available()) GTEST_SKIP() << "not softd2d";
+    auto first = MakeTarget(device_.Get(), 2, 2);
+    auto second = MakeTarget(device_.Get(), 2, 2);
+    ComPtr<ID2D1RenderTarget> firstAsTarget;
+    ASSERT_EQ(S_OK, first.As(&firstAsTarget));
+
+    // Two simulated device losses for the first target only, named through another interface.
+    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 0, kRecreateTarget));
+    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 1, S_OK));
+    ASSERT_EQ(S_OK, control.failNextEndDraw(firstAsTarget.Get(), 2, kRecreateTarget));
+    second->BeginDraw();
+    EXPECT_EQ(S_OK, second->EndDraw(nullptr, nullptr));
+    for (int i = 0; i < 2; ++i) {
+        first->BeginDraw();
+        EXPECT_EQ(kRecreateTarget, first->EndDraw(nullptr, nullptr));
+    }
+    first->BeginDraw();
+    EXPECT_EQ(S_OK, first->EndDraw(nullptr, nullptr));
+    // Aimed at any target: whichever ends next.
+    ASSERT_EQ(S_OK, control.failNextEndDraw(nullptr, 1, E_FAIL));
+    second->BeginDraw();
+    EXPECT_EQ(E_FAIL, second->EndDraw(nullptr, nullptr));
+    first->BeginDraw();
+    EXPECT_EQ(S_OK, first->EndDraw(nullptr, nullptr));
+
+    // Each resource kind fails once on request.
+    const D2D1_COLOR_F red = Color(1, 0, 0, 1);
+    ComPtr<ID2D1SolidColorBrush> brush;
+    ASSERT_EQ(S_OK, control.failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY));
+    EXPECT_EQ(E_OUTOFMEMORY, first->CreateSolidColorBrush(&red, nullptr, &brush));
+    EXPECT_EQ(nullptr, brush.Get());
+    EXPECT_EQ(S_OK, first->CreateSolidColorBrush(&red, nullptr, &brush));
+
+    ASSERT_EQ(S_OK, control.failNextCreate(SOFTD2D_RESOURCE_BITMAP, 1, E_OUTOFMEMORY));
+    const D2D1_BITMAP_PROPERTIES properties = {{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED}, 0, 0};
+    ComPtr<ID2D1Bitmap> bitmap;
+    EXPECT_EQ(E_OUTOFMEMORY, first->CreateBitmap({1, 1}, nullptr, 0, &properties, &bitmap));
+
+    ASSERT_EQ(S_OK, control.failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, kRecreateTarget));
+    const D2D1_SIZE_U size = {2, 2};
+    ComPtr<ID2D1BitmapRenderTarget> third;
+    EXPECT_EQ(kRecreateTarget, device_->CreateCompatibleRenderTarget(nullptr, &size, nullptr,
+                                                                     D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &third));
+
+    ASSERT_EQ(S_OK, control.failNextCreate(SOFTD2D_RESOURCE_DC_TARGET, 1, E_FAIL));
+    D2D1_RENDER_TARGET_PROPERTIES dcProperties = {};
+    dcProperties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    ComPtr<ID2D1DCRenderTarget> dc;
+    EXPECT_EQ(E_FAIL, factory_->CreateDCRenderTarget(&dcProperties, &dc));
+    EXPECT_EQ(S_OK, factory_->CreateDCRenderTarget(&dcProperties, &dc));
+    EXPECT_EQ(E_INVALIDARG, control.failNextCreate(static_cast<SoftD2DResourceKind>(9), 1, E_FAIL));
+
+    // Counters see every drawing call, in a pass or not.
+    control.resetCounters();
+    const D2D1_RECT_F rect = Rect(0, 0, 1, 1);
+    first->BeginDraw();
+    first->Clear(nullptr);
+    first->PushAxisAlignedClip(&rect, D2D1_ANTIALIAS_MODE_ALIASED);
+    first->FillRectangle(&rect, brush.Get());
+    first->FillRectangle(&rect, brush.Get());
+    first->PopAxisAlignedClip();
+    first->DrawBitmap(bitmap.Get(), &rect, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+    first->FillOpacityMask(nullptr, brush.Get(), D2D1_OPACITY_MASK_CONTENT_GRAPHICS, nullptr, nullptr);
+    first->EndDraw(nullptr, nullptr);
+    SoftD2DCounters counters = {};
+    ASSERT_EQ(S_OK, control.readCounters(&counters));
+    EXPECT_EQ(1u, counters.beginDraw);
+    EXPECT_EQ(1u, counters.endDraw);
+    EXPECT_EQ(1u, counters.clear);
+    EXPECT_EQ(2u, counters.fillRectangle);
+    EXPECT_EQ(1u, counters.drawBitmap);
+    EXPECT_EQ(1u, counters.fillOpacityMask);
+    EXPECT_EQ(1u, counters.pushAxisAlignedClip);
+    EXPECT_EQ(1u, counters.popAxisAlignedClip);
+    control.resetCounters();
+    ASSERT_EQ(S_OK, control.readCounters(&counters));
+    EXPECT_EQ(0u, counters.fillRectangle);
+    EXPECT_EQ(E_POINTER, control.readCounters(nullptr));
+}
+
+}  // namespace
+}  // namespace softd2d_test

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "softd2d_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace softd2d_test {
+
+std::string Hex(uint32_t pixel) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "%08X", static_cast<unsigned>(pixel));
+    return text;
+}
+
+D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
+
+D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
+
+const Control& GetControl() {
+    static const Control control = [] {
+        Control c;
+        HMODULE d2d = GetModuleHandleW(L"d2d1.dll");
+        if (!d2d) return c;
+        auto find = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(d2d, name)); };
+        c.failNextEndDraw = reinterpret_cast<PFN_SoftD2D_FailNextEndDraw>(find("SoftD2D_FailNextEndDraw"));
+        c.failNextCreate = reinterpret_cast<PFN_SoftD2D_FailNextCreate>(find("SoftD2D_FailNextCreate"));
+        c.clearFailures = reinterpret_cast<PFN_SoftD2D_ClearFailures>(find("SoftD2D_ClearFailures"));
+        c.readCounters = reinterpret_cast<PFN_SoftD2D_ReadCounters>(find("SoftD2D_ReadCounters"));
+        c.resetCounters = reinterpret_cast<PFN_SoftD2D_ResetCounters>(find("SoftD2D_ResetCounters"));
+        c.liveObjectCount = reinterpret_cast<PFN_SoftD2D_LiveObjectCount>(find("SoftD2D_LiveObjectCount"));
+        return c;
+    }();
+    return control;
+}
+
+ComPtr<ID2D1Factory> MakeFactory() {
+    ComPtr<ID2D1Factory> factory;
+    EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+                                      reinterpret_cast<void**>(factory.GetAddressOf())));
+    return factory;
+}
+
+ComPtr<ID2D1DCRenderTarget> MakeDevice(ID2D1Factory* factory) {
+    D2D1_RENDER_TARGET_PROPERTIES properties = {};
+    properties.type = D2D1_RENDER_TARGET_TYPE_HARDWARE;
+    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    properties.usage = D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE;
+    properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
+    ComPtr<ID2D1DCRenderTarget> device;
+    EXPECT_EQ(S_OK, factory->CreateDCRenderTarget(&properties, &device));
+    return device;
+}
+
+ComPtr<ID2D1BitmapRenderTarget> MakeTarget(ID2D1RenderTarget* parent, UINT32 width, UINT32 height) {
+    const D2D1_SIZE_F size = {float(width), float(height)};
+    const D2D1_SIZE_U pixels = {width, height};
+    const D2D1_PIXEL_FORMAT format = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    ComPtr<ID2D1BitmapRenderTarget> target;
+    EXPECT_EQ(S_OK, parent->CreateCompatibleRenderTarget(&size, &pixels, &format,
+                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &target));
+    return target;
+}
+
+ComPtr<ID2D1SolidColorBrush> MakeBrush(ID2D1RenderTarget* target, const D2D1_COLOR_F& color) {
+    ComPtr<ID2D1SolidColorBrush> brush;
+    EXPECT_EQ(S_OK, target->CreateSolidColorBrush(&color, nullptr, &brush));
+    return brush;
+}
+
+ComPtr<ID2D1Bitmap> MakeBitmap(ID2D1RenderTarget* target, UINT32 width, UINT32 height,
+                               const std::vector<uint32_t>& pixels) {
+    const D2D1_BITMAP_PROPERTIES properties = {{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED}, 0, 0};
+    ComPtr<ID2D1Bitmap> bitmap;
+    EXPECT_EQ(S_OK, target->CreateBitmap({width, height}, pixels.data(), width * 4, &properties, &bitmap));
+    return bitmap;
+}
+
+ComPtr<ID2D1Bitmap> MakeMask(ID2D1RenderTarget* target, UINT32 width, UINT32 height,
+                             const std::vector<uint8_t>& alpha) {
+    const D2D1_BITMAP_PROPERTIES properties = {{DXGI_FORMAT_A8_UNORM, D2D1_ALPHA_MODE_STRAIGHT}, 0, 0};
+    ComPtr<ID2D1Bitmap> mask;
+    EXPECT_EQ(S_OK, target->CreateBitmap({width, height}, alpha.data(), width, &properties, &mask));
+    return mask;
+}
+
+void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel) {
+    const float a = (pixel >> 24) / 255.0f;
+    auto channel = [&](int shift) { return a > 0 ? ((pixel >> shift) & 0xff) / 255.0f / a : 0.0f; };
+    const D2D1_COLOR_F color = {channel(16), channel(8), channel(0), a};
+    target->BeginDraw();
+    target->Clear(&color);
+    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+}
+
+std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
+    std::vector<uint32_t> pixels;
+    ComPtr<ID2D1GdiInteropRenderTarget> gdi;
+    EXPECT_EQ(S_OK, target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), &gdi));
+    if (!gdi) return pixels;
+    target->BeginDraw();
+    HDC dc = nullptr;
+    EXPECT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
+    DIBSECTION section = {};
+    if (dc && GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) == sizeof(section)) {
+        const auto* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+        pixels.assign(bits, bits + section.dsBm.bmWidth * section.dsBm.bmHeight);
+    }
+    EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
+    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    return pixels;
+}
+
+void SoftD2DTest::SetUp() {
+    if (GetControl().Available()) liveBefore_ = GetControl().liveObjectCount();
+    factory_ = MakeFactory();
+    ASSERT_TRUE(factory_);
+    device_ = MakeDevice(factory_.Get());
+    ASSERT_TRUE(device_);
+}
+
+void SoftD2DTest::TearDown() {
+    device_.Reset();
+    factory_.Reset();
+    if (GetControl().Available()) {
+        GetControl().clearFailures();
+        EXPECT_EQ(liveBefore_, GetControl().liveObjectCount()) << "COM objects leaked";
+    }
+}
+
+::testing::AssertionResult PixelsMatch(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
+                                       int width, int tolerance) {
+    if (actual.size() != expected.size())
+        return ::testing::AssertionFailure() << actual.size() << " pixels, expected " << expected.size();
+    for (size_t i = 0; i < actual.size(); ++i) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            const int a = (actual[i] >> shift) & 0xff, e = (expected[i] >> shift) & 0xff;
+            if (std::abs(a - e) > tolerance) {
+                return ::testing::AssertionFailure()
+                       << "pixel (" << i % width << ", " << i / width << ") is " << Hex(actual[i]) << ", expected "
+                       << Hex(expected[i]) << " (BGRA as 0xAARRGGBB)";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace softd2d_test
