@@ -92,8 +92,20 @@ protected:
     uint32_t AddInterface(uint32_t value) override;
     uint32_t DeleteInterface() override;
 
-    // A new own target from the window target of windowKey (grayscale text); 0 or 0xFFFFFFFF.
+    // A new own target from the window target of windowKey (grayscale text), replacing the old one;
+    // 0, or 0xFFFFFFFF with the old one kept.
     uint32_t MakeOwnTarget();
+    // A GDI-compatible premultiplied BGRA bitmap target of the surface rectangle's size, made on the
+    // window target of windowKey; false, with *created null, without a window target or when refused.
+    bool CreateCompatibleTarget(ID2D1BitmapRenderTarget** created);
     // Returns every member to its constructed value and releases every resource, without the base.
     void ReleaseSurfaceState();
+
+private:
+    // Copies the GDI+ bitmap's rows over the own target's bitmap, as they are.
+    void UploadGdiplusBitmap();
+    // Clears each rectangle of `area` to `colour` (null: transparent black), then ends the pass.
+    void ClearPieces(HRGN area, const D2D1_COLOR_F* colour);
+    // The update region after a clear of `cleared`, as the update-on-clear flag decides.
+    void UpdateAfterClear(HRGN cleared);
 };

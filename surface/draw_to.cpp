@@ -1,0 +1,163 @@
+// Surface-to-surface drawing: DrawTo, DrawToAlpha and DrawToScaled. The surface called is the source;
+// the target is any surface-kind object. A copy is bounded by the source's blit rectangle and update
+// box, by the target's blit rectangle, and by the target's clip region, whose rectangles are drawn one
+// DrawBitmap each. The target's update region grows by exactly the clipped area.
+#include "frame/context.h"
+#include "surface/clip_blit.h"
+#include "surface/region.h"
+#include "surface/surface.h"
+#include <wrl/client.h>
+#include <cfloat>
+
+using Microsoft::WRL::ComPtr;
+using namespace tessary;
+
+namespace {
+
+// The target's surface part, with the reference QueryInterface added, released on every path.
+class TargetReference {
+public:
+    ~TargetReference()
+    {
+        if (surface)
+            surface->Release();
+    }
+    Class_ZkGraphicSurfaceD2D* surface = nullptr;
+};
+
+// How a piece of the clipped destination maps back into the source.
+struct PieceMapping {
+    PixelBox destination; // Di
+    PixelBox source;      // Ci
+    bool scaled;
+};
+
+// One piece: the source's finished picture (the masked copy while it is current) stretched or copied
+// into the target's open pass. A piece whose bitmap cannot be had is skipped.
+void DrawPiece(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurfaceD2D& target, const PixelBox& d,
+               const PixelBox& s, float opacity)
+{
+    source.EndDrawPass();
+    ID2D1RenderTarget* picture = source.published && source.maskedCopy ? source.maskedCopy : source.ownTarget;
+    ComPtr<ID2D1BitmapRenderTarget> bitmapTarget;
+    if (!picture || FAILED(picture->QueryInterface(bitmapTarget.GetAddressOf())) || !bitmapTarget)
+        return;
+    ComPtr<ID2D1Bitmap> bitmap;
+    bitmapTarget->GetBitmap(bitmap.GetAddressOf());
+    if (!bitmap)
+        return;
+    target.BeginDrawPass();
+    const D2D1_RECT_F destination{float(d.x), float(d.y), float(d.x) + float(d.width), float(d.y) + float(d.height)};
+    const D2D1_RECT_F from{float(s.x), float(s.y), float(s.x) + float(s.width), float(s.y) + float(s.height)};
+    target.ownTarget->DrawBitmap(bitmap.Get(), destination, opacity, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &from);
+}
+
+// Draws each rectangle of `area` in GDI's order; reports whether there was any.
+bool DrawRegionPieces(Class_ZkGraphicSurfaceD2D& target, Class_ZkGraphicSurfaceD2D& source, const PieceMapping& map,
+                      float opacity, HRGN area)
+{
+    const PixelBox& di = map.destination;
+    const PixelBox& ci = map.source;
+    const float fx = float(ci.width) / float(di.width);
+    const float fy = float(ci.height) / float(di.height);
+    const uint32_t pieces = ForEachRegionRect(area, [&](const RECT& r) {
+        const PixelBox d{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        PixelBox s;
+        if (map.scaled)
+            s = PixelBox{TruncateToI32(std::floor(float(ci.x) + float(r.left - di.x) * fx)),
+                         TruncateToI32(std::floor(float(ci.y) + float(r.top - di.y) * fy)),
+                         TruncateToI32(std::ceil(float(d.width) * fx)), TruncateToI32(std::ceil(float(d.height) * fy))};
+        else
+            s = PixelBox{r.left + (ci.x - di.x), r.top + (ci.y - di.y), d.width, d.height};
+        DrawPiece(source, target, d, s, opacity);
+    });
+    return pieces != 0;
+}
+
+struct CopyRequest {
+    const POINT* destination;
+    const RECT* source; // null: the source's blit rectangle
+    float opacity;
+    bool scaled;
+    double scaleX, scaleY;
+};
+
+// The frame the three operations share: reach the target, check both ends, clip, draw the pieces,
+// grow the target's update region and report the destination area.
+uint32_t Composite(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurface* targetInterface,
+                   const CopyRequest& request, RECT* drawn)
+{
+    if (!targetInterface || !request.destination)
+        return ZK_FAIL;
+    TargetReference target;
+    void* part = nullptr;
+    if (const uint32_t status = targetInterface->QueryInterface(ZK_FOURCC_SURFACE_IMPL, &part))
+        return status;
+    target.surface = static_cast<Class_ZkGraphicSurfaceD2D*>(part);
+    if (drawn)
+        SetRectEmpty(drawn);
+    if (!target.surface || !source.createdFlag || !target.surface->createdFlag)
+        return ZK_FAIL;
+
+    GraphicsLockGuard lock;
+    Class_ZkGraphicSurfaceD2D& to = *target.surface;
+    if (!source.ownTarget || !to.ownTarget)
+        return ZK_FAIL;
+
+    const RectF requested =
+        request.source ? RectF{float(request.source->left), float(request.source->top),
+                               float(int64_t(request.source->right) - request.source->left),
+                               float(int64_t(request.source->bottom) - request.source->top)}
+                       : source.bltRect;
+    const float pointX = float(request.destination->x), pointY = float(request.destination->y);
+    BlitRects clipped;
+    PieceMapping map{};
+    if (request.scaled) {
+        clipped = ClipScaledBlit(pointX, pointY, requested, source.updateBox, to.bltRect, source.bltRect,
+                                 request.scaleX, request.scaleY);
+    } else {
+        const LimitedCopy limited = LimitByUpdateBox(pointX, pointY, requested, source.updateBox);
+        clipped = ClipBlit(limited.pointX, limited.pointY, limited.source, to.bltRect, source.bltRect);
+    }
+    const RectF& d = clipped.destination;
+    if (d.width > FLT_EPSILON && d.height > FLT_EPSILON) {
+        map.destination = PixelBoxOf(d);
+        map.source = request.scaled ? UnscaledSourceBox(clipped.source, request.scaleX, request.scaleY)
+                                    : PixelBoxOf(clipped.source);
+        map.scaled = request.scaled;
+        ScopedRegion area(PixelRect(d));
+        CombineRgn(area.region.handle, area.region.handle, to.clipRegion.handle, RGN_AND);
+        const bool anyPiece = DrawRegionPieces(to, source, map, request.opacity, area.region.handle);
+        to.published = 0;
+        if (anyPiece)
+            to.modified = 1;
+        // Grows even where no bitmap could be drawn: the area is what the host asked to change.
+        to.AddToUpdateRegion(area.region.handle);
+    }
+    if (drawn)
+        *drawn = PixelRect(d);
+    return ZK_OK;
+}
+
+} // namespace
+
+uint32_t Class_ZkGraphicSurfaceD2D::DrawTo(Class_ZkGraphicSurface* target, const POINT* destination,
+                                           const RECT* source, RECT* drawn)
+{
+    return Composite(*this, target, CopyRequest{destination, source, float(opacity) / 255.0f, false, 1.0, 1.0},
+                     drawn);
+}
+
+uint32_t Class_ZkGraphicSurfaceD2D::DrawToAlpha(uint8_t alpha, Class_ZkGraphicSurface* target,
+                                                const POINT* destination, const RECT* source, RECT* drawn)
+{
+    const float combined = float(uint32_t(opacity) * alpha) / 65025.0f;
+    return Composite(*this, target, CopyRequest{destination, source, combined, false, 1.0, 1.0}, drawn);
+}
+
+uint32_t Class_ZkGraphicSurfaceD2D::DrawToScaled(Class_ZkGraphicSurface* target, const POINT* destination,
+                                                 double scaleX, double scaleY, const RECT* source, RECT* drawn)
+{
+    return Composite(*this, target,
+                     CopyRequest{destination, source, float(opacity) / 255.0f, true, scaleX, scaleY}, drawn);
+}

@@ -1,0 +1,72 @@
+#include "compose_support.h"
+#include <cstdlib>
+#include <thread>
+
+namespace compose_test {
+
+void PaintBlocks(Class_ZkGraphicSurfaceD2D* surface, int width, int height)
+{
+    for (int by = 0; by * 10 < height; ++by)
+        for (int bx = 0; bx * 10 < width; ++bx) {
+            const RECT block{bx * 10, by * 10, bx * 10 + 10, by * 10 + 10};
+            const uint32_t colour = 0xFF000000u | uint32_t(bx * 25) | uint32_t(by * 25) << 8;
+            ASSERT_EQ(surface->FillRect(colour, &block), ZK_OK);
+        }
+}
+
+uint32_t BlockPixel(int x, int y)
+{
+    return 0xFF000000u | uint32_t(x / 10 * 25) << 16 | uint32_t(y / 10 * 25) << 8;
+}
+
+::testing::AssertionResult CopiedInto(const std::vector<uint32_t>& target, int targetWidth,
+                                      const std::vector<uint32_t>& source, int sourceWidth, int dx, int dy,
+                                      std::initializer_list<RECT> drawn, uint32_t background)
+{
+    if (target.empty() || source.empty())
+        return ::testing::AssertionFailure() << "pixels could not be read";
+    const int targetHeight = int(target.size()) / targetWidth;
+    for (int y = 0; y < targetHeight; ++y)
+        for (int x = 0; x < targetWidth; ++x) {
+            bool inside = false;
+            for (const RECT& r : drawn)
+                inside |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+            const uint32_t expected = inside ? At(source, sourceWidth, x - dx, y - dy) : background;
+            const uint32_t actual = At(target, targetWidth, x, y);
+            if (actual != expected)
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << actual
+                                                     << ", expected " << expected;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+bool OtherThreadCanTakeGraphicsLock()
+{
+    bool taken = false;
+    std::thread probe([&] {
+        CRITICAL_SECTION& lock = tessary::Context().graphicsLock;
+        taken = TryEnterCriticalSection(&lock) != FALSE;
+        if (taken)
+            LeaveCriticalSection(&lock);
+    });
+    probe.join();
+    return taken;
+}
+
+uint32_t UnlockFromOtherThread(Class_ZkGraphicSurfaceD2D* surface)
+{
+    uint32_t result = 0;
+    std::thread other([&] { result = surface->UnlockAlphaMask(); });
+    other.join();
+    return result;
+}
+
+} // namespace compose_test

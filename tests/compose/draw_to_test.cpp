@@ -1,0 +1,351 @@
+// DrawTo, DrawToAlpha and DrawToScaled: pixels read back from the target and compared with the
+// source's own pixels, the target's update region, flags and DrawBitmap calls, and refusals.
+#include "compose_support.h"
+
+using namespace compose_test;
+using namespace surface_test;
+
+namespace {
+
+// The update region starts empty so that what a copy adds can be seen exactly.
+void ForgetUpdates(Class_ZkGraphicSurfaceD2D* surface)
+{
+    surface->EmptyUpdateRegion();
+    surface->modified = 0;
+}
+
+uint64_t DrawBitmapCalls() { return Control().Counters().drawBitmap; }
+
+} // namespace
+
+class DrawTo : public SurfaceTest {};
+
+TEST_F(DrawTo, CopiesAreClippedByTheTargetAndTheSourceOffset)
+{
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(100, 100);
+    PaintBlocks(source, 100, 100);
+    const std::vector<uint32_t> sourcePixels = ReadPixels(source);
+    ASSERT_EQ(At(sourcePixels, 100, 15, 25), 0xFF193200u) << "block (1, 2): red 25, green 50";
+
+    // At (30, 30) onto 50 x 50: the target's 20 x 20 corner gets the source's top-left corner.
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(50, 50);
+    ForgetUpdates(target);
+    target->published = 1;
+    const uint64_t before = DrawBitmapCalls();
+    const POINT at{30, 30};
+    RECT drawn{};
+    EXPECT_EQ(source->DrawTo(target, &at, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{30, 30, 50, 50}));
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{30, 30, 50, 50}}));
+    EXPECT_EQ(target->modified, 1u);
+    EXPECT_EQ(target->published, 0u);
+    EXPECT_EQ(target->drawing, 1u) << "the target's pass stays open";
+    if (Control().Present()) {
+        EXPECT_EQ(DrawBitmapCalls(), before + 1);
+    }
+    EXPECT_TRUE(CopiedInto(ReadPixels(target), 50, sourcePixels, 100, 30, 30, {{30, 30, 50, 50}}, 0));
+
+    // At (-10, -10): the whole target, from source offset 10.
+    Class_ZkGraphicSurfaceD2D* second = NewSurface(50, 50);
+    const POINT left{-10, -10};
+    EXPECT_EQ(source->DrawTo(second, &left, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 50, 50}));
+    const std::vector<uint32_t> pixels = ReadPixels(second);
+    EXPECT_EQ(At(pixels, 50, 0, 0), 0xFF191900u) << "source (10, 10) is block (1, 1)";
+    EXPECT_TRUE(CopiedInto(pixels, 50, sourcePixels, 100, -10, -10, {{0, 0, 50, 50}}, 0));
+
+    // A source rectangle and a target blit rectangle: (20, 40, 60, 50) to (5, 5) within (0, 0, 30, 40).
+    Class_ZkGraphicSurfaceD2D* third = NewSurface(50, 50);
+    ASSERT_EQ(third->ClearRect(nullptr, 0), ZK_OK);
+    const RECT bounds{0, 0, 30, 40};
+    ASSERT_EQ(third->SetBltRect(&bounds), ZK_OK);
+    const RECT part{20, 40, 60, 50};
+    const POINT five{5, 5};
+    EXPECT_EQ(source->DrawTo(third, &five, &part, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{5, 5, 30, 15}));
+    EXPECT_TRUE(CopiedInto(ReadPixels(third), 50, sourcePixels, 100, 5 - 20, 5 - 40, {{5, 5, 30, 15}}, 0));
+}
+
+TEST_F(DrawTo, OnlyWhatTheSourceHoldsWithinItsBlitRectangleIsCopied)
+{
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(20, 20);
+    PaintBlocks(source, 20, 20);
+    const std::vector<uint32_t> sourcePixels = ReadPixels(source);
+
+    // The source's blit rectangle (5, 5, 15, 15) bounds a copy without a source rectangle.
+    const RECT blit{5, 5, 15, 15};
+    ASSERT_EQ(source->SetBltRect(&blit), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(30, 30);
+    const POINT origin{0, 0};
+    RECT drawn{};
+    EXPECT_EQ(source->DrawTo(target, &origin, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 10, 10}));
+    EXPECT_TRUE(CopiedInto(ReadPixels(target), 30, sourcePixels, 20, -5, -5, {{0, 0, 10, 10}}, 0));
+    ASSERT_EQ(source->SetBltRect(nullptr), ZK_OK);
+
+    // After a clear (update-on-clear off) only what is drawn again counts: the update box (10, 10, 5, 5)
+    // moves the copy to (10, 10).
+    ASSERT_EQ(source->ClearRect(nullptr, 0), ZK_OK);
+    const RECT spot{10, 10, 15, 15};
+    ASSERT_EQ(source->FillRect(kOpaqueRed, &spot), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* fresh = NewSurface(30, 30);
+    ForgetUpdates(fresh);
+    EXPECT_EQ(source->DrawTo(fresh, &origin, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{10, 10, 15, 15}));
+    EXPECT_TRUE(RegionIs(fresh->updateRegion.handle, {{10, 10, 15, 15}}));
+    const std::vector<uint32_t> spotPixels = ReadPixels(fresh);
+    EXPECT_EQ(At(spotPixels, 30, 12, 12), kRedPixel);
+    EXPECT_EQ(At(spotPixels, 30, 9, 9), 0u);
+
+    // An empty update region copies nothing: the out rectangle is empty at the point, the target untouched.
+    ASSERT_EQ(source->ClearRect(nullptr, 0), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* untouched = NewSurface(50, 50);
+    ForgetUpdates(untouched);
+    untouched->published = 1;
+    const uint64_t before = DrawBitmapCalls();
+    const POINT at{30, 30};
+    EXPECT_EQ(source->DrawTo(untouched, &at, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{30, 30, 30, 30}));
+    EXPECT_TRUE(RegionIs(untouched->updateRegion.handle, {}));
+    EXPECT_EQ(untouched->modified, 0u);
+    EXPECT_EQ(untouched->published, 1u);
+    EXPECT_EQ(DrawBitmapCalls(), before);
+}
+
+TEST_F(DrawTo, TheTargetClipRegionIsDrawnPieceByPiece)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(20, 20);
+    PaintBlocks(source, 20, 20);
+    const std::vector<uint32_t> sourcePixels = ReadPixels(source);
+
+    // Two disjoint clip rectangles, both crossed by the copy to (5, 5): two DrawBitmap calls.
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(50, 50);
+    ASSERT_EQ(target->ClearRect(nullptr, 0), ZK_OK);
+    HostRegion clip({{0, 0, 10, 50}, {20, 0, 30, 50}});
+    target->SetClipRegion(&clip.region);
+    ForgetUpdates(target);
+    const uint64_t before = DrawBitmapCalls();
+    const POINT at{5, 5};
+    RECT drawn{};
+    EXPECT_EQ(source->DrawTo(target, &at, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(DrawBitmapCalls(), before + 2);
+    EXPECT_EQ(drawn, (RECT{5, 5, 25, 25})) << "the out rectangle reports the whole destination area";
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{5, 5, 10, 25}, {20, 5, 25, 25}}));
+    // The second piece takes its pixels from source column 15 on.
+    EXPECT_TRUE(CopiedInto(ReadPixels(target), 50, sourcePixels, 20, 5, 5, {{5, 5, 10, 25}, {20, 5, 25, 25}}, 0));
+
+    // A clip region the copy misses: nothing drawn, not modified, the out rectangle still reports D.
+    HostRegion distant({{40, 40, 50, 50}});
+    target->SetClipRegion(&distant.region);
+    ForgetUpdates(target);
+    target->published = 1;
+    const uint64_t beforeMiss = DrawBitmapCalls();
+    EXPECT_EQ(source->DrawTo(target, &at, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(DrawBitmapCalls(), beforeMiss);
+    EXPECT_EQ(target->modified, 0u);
+    EXPECT_EQ(target->published, 0u) << "a copy that reached the clipping still retires the masked copy";
+    EXPECT_EQ(drawn, (RECT{5, 5, 25, 25}));
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {}));
+}
+
+TEST_F(DrawTo, AlphaScalesTheSourceOpacity)
+{
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
+    ASSERT_EQ(target->FillRect(kOpaqueBlue, nullptr), ZK_OK);
+    const POINT origin{0, 0};
+    RECT drawn{};
+
+    // Alpha 0 changes no pixel, but the area is still counted as drawn.
+    ForgetUpdates(target);
+    EXPECT_EQ(source->DrawToAlpha(0, target, &origin, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 10, 10}));
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 10, 10}}));
+    EXPECT_EQ(target->modified, 1u);
+    for (uint32_t p : ReadPixels(target))
+        ASSERT_EQ(p, kBluePixel);
+
+    // Alpha 128 is opacity 0.50196: red 128 over blue, whose 255 keeps 127/255 of itself.
+    EXPECT_EQ(source->DrawToAlpha(128, target, &origin, nullptr, &drawn), ZK_OK);
+    for (uint32_t p : ReadPixels(target))
+        ASSERT_TRUE(Near(p, 0xFF80007Fu)) << std::hex << p;
+
+    // Alpha 255 is plain DrawTo.
+    EXPECT_EQ(source->DrawToAlpha(255, target, &origin, nullptr, &drawn), ZK_OK);
+    for (uint32_t p : ReadPixels(target))
+        ASSERT_EQ(p, kRedPixel);
+
+    // Onto transparent pixels, alpha 64 leaves a quarter-strength premultiplied red.
+    Class_ZkGraphicSurfaceD2D* clear = NewSurface(10, 10);
+    ASSERT_EQ(clear->ClearRect(nullptr, 0), ZK_OK);
+    EXPECT_EQ(source->DrawToAlpha(64, clear, &origin, nullptr, &drawn), ZK_OK);
+    for (uint32_t p : ReadPixels(clear))
+        ASSERT_TRUE(Near(p, 0x40400000u)) << std::hex << p;
+}
+
+TEST_F(DrawTo, ScaledCopiesStretchTheSource)
+{
+    // Columns 0-2 red, 3-9 blue.
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    const RECT red{0, 0, 3, 10}, blue{3, 0, 10, 10};
+    ASSERT_EQ(source->FillRect(kOpaqueRed, &red), ZK_OK);
+    ASSERT_EQ(source->FillRect(kOpaqueBlue, &blue), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(100, 100);
+    ASSERT_EQ(target->ClearRect(nullptr, 0), ZK_OK);
+    ForgetUpdates(target);
+
+    // 2x at (0, 0): 20 x 20 in one DrawBitmap. Target column x samples source column (x + 0.5) / 2,
+    // so columns 0-4 see only red, 7-19 only blue (the edge is clamped), and nothing lies beyond.
+    const uint64_t before = DrawBitmapCalls();
+    const POINT origin{0, 0};
+    RECT drawn{};
+    EXPECT_EQ(source->DrawToScaled(target, &origin, 2.0, 2.0, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 20, 20}));
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 20, 20}}));
+    if (Control().Present()) {
+        EXPECT_EQ(DrawBitmapCalls(), before + 1);
+    }
+    std::vector<uint32_t> pixels = ReadPixels(target);
+    for (int y = 0; y < 20; ++y) {
+        for (int x : {0, 4})
+            EXPECT_EQ(At(pixels, 100, x, y), kRedPixel) << x << ',' << y;
+        for (int x : {7, 12, 19})
+            EXPECT_EQ(At(pixels, 100, x, y), kBluePixel) << x << ',' << y;
+        EXPECT_EQ(At(pixels, 100, 20, y), 0u) << y;
+    }
+    EXPECT_EQ(At(pixels, 100, 5, 20), 0u);
+
+    // Source columns 5-9 at 2x to (40, 0) fill 10 x 20, from blue pixels only.
+    const RECT part{5, 0, 10, 10};
+    const POINT at{40, 0};
+    EXPECT_EQ(source->DrawToScaled(target, &at, 2.0, 2.0, &part, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{40, 0, 50, 20}));
+    pixels = ReadPixels(target);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 40; x < 50; ++x)
+            ASSERT_EQ(At(pixels, 100, x, y), kBluePixel) << x << ',' << y;
+    EXPECT_EQ(At(pixels, 100, 39, 0), 0u);
+    EXPECT_EQ(At(pixels, 100, 50, 0), 0u);
+
+    // Scale 0: no width, nothing drawn, success with an empty out rectangle at the point.
+    ForgetUpdates(target);
+    const uint64_t beforeZero = DrawBitmapCalls();
+    const POINT four{4, 4};
+    EXPECT_EQ(source->DrawToScaled(target, &four, 0.0, 0.0, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{4, 4, 4, 4}));
+    EXPECT_EQ(DrawBitmapCalls(), beforeZero);
+    EXPECT_EQ(target->modified, 0u);
+    // A negative scale leaves a negative width: all zeros.
+    EXPECT_EQ(source->DrawToScaled(target, &four, -1.0, 1.0, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 0, 0}));
+    EXPECT_EQ(DrawBitmapCalls(), beforeZero);
+}
+
+TEST_F(DrawTo, RefusalsLeaveEverythingAsItWas)
+{
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
+    const POINT origin{0, 0};
+    const uint32_t references = target->GetRefCount();
+
+    // A target without a Tessary surface part: QueryInterface's status, the out rectangle untouched.
+    auto* foreign = new ForeignSurface;
+    RECT drawn{1, 2, 3, 4};
+    EXPECT_EQ(source->DrawTo(foreign, &origin, nullptr, &drawn), QUOR_E_NOINTERFACE);
+    EXPECT_EQ(source->DrawToAlpha(9, foreign, &origin, nullptr, &drawn), QUOR_E_NOINTERFACE);
+    EXPECT_EQ(source->DrawToScaled(foreign, &origin, 1.0, 1.0, nullptr, &drawn), QUOR_E_NOINTERFACE);
+    EXPECT_EQ(drawn, (RECT{1, 2, 3, 4}));
+    foreign->Release();
+
+    // Source or target not created: 0xFFFFFFFF, the out rectangle emptied, the target's reference given back.
+    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
+    EXPECT_EQ(uncreated->DrawTo(target, &origin, nullptr, &drawn), ZK_FAIL);
+    EXPECT_EQ(drawn, (RECT{0, 0, 0, 0}));
+    EXPECT_EQ(target->GetRefCount(), references);
+    drawn = RECT{1, 2, 3, 4};
+    EXPECT_EQ(source->DrawToAlpha(255, uncreated, &origin, nullptr, &drawn), ZK_FAIL);
+    EXPECT_EQ(drawn, (RECT{0, 0, 0, 0}));
+    EXPECT_EQ(source->DrawToScaled(uncreated, &origin, 2.0, 2.0, nullptr, nullptr), ZK_FAIL);
+    EXPECT_EQ(target->GetRefCount(), references);
+
+    // A missing target or destination point is refused outright.
+    EXPECT_EQ(source->DrawTo(nullptr, &origin, nullptr, nullptr), ZK_FAIL);
+    EXPECT_EQ(source->DrawTo(target, nullptr, nullptr, nullptr), ZK_FAIL);
+    EXPECT_EQ(target->GetRefCount(), references);
+
+    // GraphicsLock is not left held by any of them.
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+}
+
+TEST_F(DrawTo, ASurfaceWithoutItsOwnTargetIsRefused)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
+    ForgetUpdates(target);
+    // A Resize whose new target cannot be made leaves the source created but without pixels.
+    ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    const SIZE bigger{20, 20};
+    ASSERT_EQ(source->Resize(&bigger), ZK_FAIL);
+    ASSERT_EQ(source->ownTarget, nullptr);
+    const uint64_t before = DrawBitmapCalls();
+    const POINT origin{0, 0};
+    RECT drawn{1, 1, 2, 2};
+    EXPECT_EQ(source->DrawTo(target, &origin, nullptr, &drawn), ZK_FAIL);
+    EXPECT_EQ(drawn, (RECT{0, 0, 0, 0}));
+    EXPECT_EQ(source->DrawToScaled(target, &origin, 1.0, 1.0, nullptr, nullptr), ZK_FAIL);
+    // The same surface as a target.
+    EXPECT_EQ(target->DrawTo(source, &origin, nullptr, nullptr), ZK_FAIL);
+    EXPECT_EQ(DrawBitmapCalls(), before);
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {}));
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+    // A later successful Resize repairs it.
+    ASSERT_EQ(source->Resize(&bigger), ZK_OK);
+    EXPECT_EQ(source->DrawTo(target, &origin, nullptr, nullptr), ZK_OK);
+}
+
+TEST_F(DrawTo, AFailedBitmapTargetQuerySkipsThePieceButKeepsTheArea)
+{
+    // A piece whose source bitmap is unavailable is skipped silently; simulated by a source whose
+    // own target is not a bitmap render target (the window target here).
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    source->EndDrawPass();
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
+    ASSERT_EQ(target->ClearRect(nullptr, 0), ZK_OK);
+    ForgetUpdates(target);
+    ID2D1RenderTarget* own = source->ownTarget;
+    windowTarget->QueryInterface(&source->ownTarget);
+    const POINT origin{0, 0};
+    EXPECT_EQ(source->DrawTo(target, &origin, nullptr, nullptr), ZK_OK);
+    source->ownTarget->Release();
+    source->ownTarget = own;
+    EXPECT_EQ(target->modified, 1u) << "there was a piece, even if it could not be drawn";
+    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 10, 10}}));
+    for (uint32_t p : ReadPixels(target))
+        ASSERT_EQ(p, 0u);
+}
+
+TEST_F(DrawTo, CopiesKeepNoDirect2DObjectsAlive)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(20, 20);
+    ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(40, 40);
+    HostRegion clip({{0, 0, 10, 40}, {20, 0, 30, 40}});
+    target->SetClipRegion(&clip.region);
+    const POINT at{5, 5};
+    // Each piece takes the source bitmap and its bitmap-target interface, and must give both back.
+    const LONG before = Control().liveObjectCount();
+    ASSERT_EQ(source->DrawTo(target, &at, nullptr, nullptr), ZK_OK);
+    ASSERT_EQ(source->DrawToAlpha(100, target, &at, nullptr, nullptr), ZK_OK);
+    ASSERT_EQ(source->DrawToScaled(target, &at, 1.5, 1.5, nullptr, nullptr), ZK_OK);
+    EXPECT_EQ(Control().liveObjectCount(), before);
+    // A region read back through GDI interop holds nothing afterwards either.
+    HRGN region = source->CreateAlphaRegion(0, nullptr);
+    EXPECT_TRUE(RegionIs(region, {{0, 0, 20, 20}}));
+    DeleteObject(region);
+    EXPECT_EQ(Control().liveObjectCount(), before);
+}

@@ -1,0 +1,208 @@
+// LockAlphaMask and UnlockAlphaMask: the window into the opacity buffer, GraphicsLock held in between
+// (checked from another thread), and the masked picture that copies then take.
+#include "compose_support.h"
+
+using namespace compose_test;
+using namespace surface_test;
+
+namespace {
+
+struct Lock {
+    uint8_t* bits = nullptr;
+    int32_t width = 0, height = 0, stride = 0;
+};
+
+uint32_t LockMask(Class_ZkGraphicSurfaceD2D* surface, const RECT& rect, Lock& lock)
+{
+    return surface->LockAlphaMask(&rect, &lock.bits, &lock.width, &lock.height, &lock.stride);
+}
+
+// Writes `value` into columns [from, to) of every locked row.
+void WriteColumns(const Lock& lock, int from, int to, uint8_t value)
+{
+    for (int row = 0; row < lock.height; ++row)
+        for (int column = from; column < to; ++column)
+            lock.bits[row * lock.stride + column] = value;
+}
+
+} // namespace
+
+class OpacityMask : public SurfaceTest {};
+
+TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLock)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
+    surface->EmptyUpdateRegion();
+    Lock lock;
+    ASSERT_EQ(LockMask(surface, RECT{0, 0, 100, 50}, lock), ZK_OK);
+    ASSERT_NE(surface->opacityBuffer, nullptr);
+    EXPECT_EQ(lock.bits, surface->opacityBuffer);
+    EXPECT_EQ(lock.width, 100);
+    EXPECT_EQ(lock.height, 50);
+    EXPECT_EQ(lock.stride, 100);
+    EXPECT_EQ(surface->opacityBufferWidth, 100u);
+    EXPECT_EQ(surface->opacityBufferHeight, 50u);
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(lock.bits[i], 255) << "a fresh buffer is opaque, at " << i;
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 100, 50}}));
+    // Held for the host: another thread cannot draw, nor unlock in the host's place.
+    EXPECT_FALSE(OtherThreadCanTakeGraphicsLock());
+    EXPECT_EQ(UnlockFromOtherThread(surface), ZK_FAIL);
+    EXPECT_EQ(surface->alphaMaskLocked, 1u);
+    // A second lock on the same thread is refused and takes no extra entry.
+    Lock again;
+    EXPECT_EQ(LockMask(surface, RECT{0, 0, 10, 10}, again), ZK_FAIL);
+    surface->modified = 0;
+    EXPECT_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    EXPECT_EQ(surface->modified, 1u);
+    EXPECT_EQ(surface->alphaMaskLocked, 0u);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock()) << "one unlock balanced the one lock";
+
+    // An inner rectangle: bits at buffer + 10 + 20 x 100, and the update region gains just it.
+    surface->EmptyUpdateRegion();
+    ASSERT_EQ(LockMask(surface, RECT{10, 20, 30, 25}, lock), ZK_OK);
+    EXPECT_EQ(lock.bits, surface->opacityBuffer + 10 + 20 * 100);
+    EXPECT_EQ(lock.width, 20);
+    EXPECT_EQ(lock.height, 5);
+    EXPECT_EQ(lock.stride, 100);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{10, 20, 30, 25}}));
+    EXPECT_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+}
+
+TEST_F(OpacityMask, InvalidRectanglesAndStrayUnlocksAreRefusedWithoutALock)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
+    surface->EmptyUpdateRegion();
+    const RECT invalid[] = {
+        {100, 0, 101, 10}, // left at the width
+        {5, 0, 5, 10},     // right = left
+        {0, 0, 10, 51},    // bottom past the height
+        {0, -1, 10, 10},   // top above the surface
+        {20, 0, 10, 10},   // inverted
+        {0, 0, 101, 10},   // right past the width
+    };
+    for (const RECT& r : invalid) {
+        Lock lock;
+        EXPECT_EQ(LockMask(surface, r, lock), ZK_FAIL) << r;
+        EXPECT_EQ(lock.bits, nullptr);
+        EXPECT_EQ(surface->UnlockAlphaMask(), ZK_FAIL) << r;
+        EXPECT_TRUE(OtherThreadCanTakeGraphicsLock()) << r;
+    }
+    EXPECT_EQ(surface->opacityBuffer, nullptr) << "nothing allocated for a refused lock";
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
+    // Missing arguments are refused the same way.
+    uint8_t* bits = nullptr;
+    int32_t w = 0, h = 0, s = 0;
+    const RECT whole{0, 0, 100, 50};
+    EXPECT_EQ(surface->LockAlphaMask(nullptr, &bits, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(surface->LockAlphaMask(&whole, nullptr, &w, &h, &s), ZK_FAIL);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+
+    // Not created: both refuse and take no lock.
+    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
+    EXPECT_EQ(uncreated->LockAlphaMask(&whole, &bits, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(uncreated->UnlockAlphaMask(), ZK_FAIL);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+}
+
+TEST_F(OpacityMask, CopiesTakeTheMaskedPictureUntilTheSurfaceIsDrawnAgain)
+{
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(20, 10);
+    ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    // Zeros in the left half, 128 in column 15.
+    Lock lock;
+    ASSERT_EQ(LockMask(source, RECT{0, 0, 20, 10}, lock), ZK_OK);
+    WriteColumns(lock, 0, 10, 0);
+    WriteColumns(lock, 15, 16, 128);
+    ASSERT_EQ(source->UnlockAlphaMask(), ZK_OK);
+    EXPECT_EQ(source->published, 1u);
+    for (uint32_t p : ReadPixels(source))
+        ASSERT_EQ(p, kRedPixel) << "the own pixels are not changed by the mask";
+
+    const POINT origin{0, 0};
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(20, 10);
+    ASSERT_EQ(source->DrawTo(target, &origin, nullptr, nullptr), ZK_OK);
+    std::vector<uint32_t> pixels = ReadPixels(target);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const uint32_t p = At(pixels, 20, x, y);
+            if (x < 10)
+                ASSERT_EQ(p, 0u) << x << ',' << y;
+            else if (x == 15)
+                ASSERT_TRUE(Near(p, 0x80800000u)) << std::hex << p;
+            else
+                ASSERT_EQ(p, kRedPixel) << x << ',' << y;
+        }
+
+    // The region of a masked surface is that of the masked picture.
+    HRGN region = source->CreateAlphaRegion(200, nullptr);
+    ASSERT_NE(region, nullptr);
+    EXPECT_TRUE(RegionIs(region, {{10, 0, 15, 10}, {16, 0, 20, 10}}));
+    DeleteObject(region);
+
+    // Any drawing, even a transparent fill that changes no pixel, brings back the unmasked picture.
+    ASSERT_EQ(source->FillRect(0x00000000u, nullptr), ZK_OK);
+    EXPECT_EQ(source->published, 0u);
+    Class_ZkGraphicSurfaceD2D* second = NewSurface(20, 10);
+    ASSERT_EQ(source->DrawTo(second, &origin, nullptr, nullptr), ZK_OK);
+    for (uint32_t p : ReadPixels(second))
+        ASSERT_EQ(p, kRedPixel);
+
+    // The buffer kept its values: locking and unlocking again masks the same way.
+    ASSERT_EQ(LockMask(source, RECT{0, 0, 1, 1}, lock), ZK_OK);
+    EXPECT_EQ(lock.bits[0], 0);
+    EXPECT_EQ(lock.bits[15], 128);
+    EXPECT_EQ(lock.bits[19], 255);
+    ASSERT_EQ(source->UnlockAlphaMask(), ZK_OK);
+    Class_ZkGraphicSurfaceD2D* third = NewSurface(20, 10);
+    ASSERT_EQ(source->DrawTo(third, &origin, nullptr, nullptr), ZK_OK);
+    pixels = ReadPixels(third);
+    EXPECT_EQ(At(pixels, 20, 3, 3), 0u);
+    EXPECT_EQ(At(pixels, 20, 12, 3), kRedPixel);
+}
+
+TEST_F(OpacityMask, ResizeStartsAFreshBufferOfTheNewSize)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 4);
+    Lock lock;
+    ASSERT_EQ(LockMask(surface, RECT{0, 0, 8, 4}, lock), ZK_OK);
+    WriteColumns(lock, 0, 8, 7);
+    ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    ASSERT_EQ(LockMask(surface, RECT{2, 1, 3, 2}, lock), ZK_OK);
+    EXPECT_EQ(lock.bits[0], 7) << "values stay from one lock to the next";
+    ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
+
+    const SIZE size{12, 3};
+    ASSERT_EQ(surface->Resize(&size), ZK_OK);
+    EXPECT_EQ(surface->opacityBuffer, nullptr);
+    ASSERT_EQ(LockMask(surface, RECT{0, 0, 12, 3}, lock), ZK_OK);
+    EXPECT_EQ(lock.stride, 12);
+    EXPECT_EQ(surface->opacityBufferHeight, 3u);
+    for (int i = 0; i < 36; ++i)
+        ASSERT_EQ(lock.bits[i], 255) << i;
+    ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    // The old size's bottom rows are no longer inside.
+    EXPECT_EQ(LockMask(surface, RECT{0, 0, 8, 4}, lock), ZK_FAIL);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+}
+
+TEST_F(OpacityMask, AFailedPublishStillUnlocksAndLeavesTheUnmaskedPicture)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* source = NewSurface(4, 4);
+    ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    Lock lock;
+    ASSERT_EQ(LockMask(source, RECT{0, 0, 4, 4}, lock), ZK_OK);
+    WriteColumns(lock, 0, 4, 0);
+    // The masked copy is a compatible target: without one, the publish fails.
+    ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(source->UnlockAlphaMask(), ZK_OK);
+    EXPECT_EQ(source->published, 0u);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+    Class_ZkGraphicSurfaceD2D* target = NewSurface(4, 4);
+    const POINT origin{0, 0};
+    ASSERT_EQ(source->DrawTo(target, &origin, nullptr, nullptr), ZK_OK);
+    for (uint32_t p : ReadPixels(target))
+        ASSERT_EQ(p, kRedPixel);
+}

@@ -1,0 +1,261 @@
+// FillRect, ClearRect and ClearRegion: pixels read back, the clip region honoured piece by piece,
+// and the update region as later copies and presentation rely on it.
+#include "surface_fixture.h"
+#include <objidl.h>
+#include <gdiplus.h>
+
+using namespace surface_test;
+
+namespace {
+
+// Colours as the host passes them (0xAABBGGRR) and as the premultiplied pixels read back (0xAARRGGBB).
+constexpr uint32_t kOpaqueRed = 0xFF0000FFu;
+constexpr uint32_t kRedPixel = 0xFFFF0000u;
+
+uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y) { return pixels.at(size_t(y) * width + x); }
+
+// Source-over of a premultiplied source pixel on a destination pixel, channel by channel.
+uint32_t Over(uint32_t source, uint32_t destination)
+{
+    const uint32_t inverse = 255 - (source >> 24);
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t s = (source >> shift) & 0xFF, d = (destination >> shift) & 0xFF;
+        result |= std::min<uint32_t>(255, s + (d * inverse + 127) / 255) << shift;
+    }
+    return result;
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance = 1)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+} // namespace
+
+class Fills : public SurfaceTest {};
+
+TEST_F(Fills, FillRectBlendsAColourThroughTheClipRegion)
+{
+    // Opaque red over the whole 10 x 10 surface: one FillRectangle, every pixel red.
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
+    surface->ClearRect(nullptr, 0);
+    surface->modified = 0;
+    const SoftD2DCounters before = Control().Counters();
+    EXPECT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    EXPECT_EQ(surface->drawing, 1u) << "the pass stays open after a fill";
+    EXPECT_EQ(surface->modified, 1u);
+    if (Control().Present()) {
+        EXPECT_EQ(Control().Counters().fillRectangle, before.fillRectangle + 1);
+    }
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 10, 10}}));
+    EXPECT_EQ(surface->updateBox.width, 10.0f);
+    std::vector<uint32_t> pixels = ReadPixels(surface);
+    ASSERT_EQ(pixels.size(), 100u);
+    for (uint32_t p : pixels)
+        ASSERT_EQ(p, kRedPixel);
+
+    // Half-transparent blue over part of it blends: premultiplied blue 128 over red.
+    const RECT part{2, 3, 5, 7};
+    EXPECT_EQ(surface->FillRect(0x80FF0000u, &part), ZK_OK);
+    pixels = ReadPixels(surface);
+    const uint32_t blended = Over(0x80000080u, kRedPixel);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool inside = x >= 2 && x < 5 && y >= 3 && y < 7;
+            ASSERT_TRUE(Near(At(pixels, 10, x, y), inside ? blended : kRedPixel))
+                << x << ',' << y << ": " << std::hex << At(pixels, 10, x, y);
+        }
+
+    // A clip region of two rectangles: two FillRectangle calls, pixels and update region only there.
+    Class_ZkGraphicSurfaceD2D* clipped = NewSurface(20, 10);
+    clipped->ClearRect(nullptr, 0);
+    HostRegion clip({{0, 0, 4, 4}, {10, 5, 14, 10}});
+    clipped->SetClipRegion(&clip.region);
+    const SoftD2DCounters beforeClipped = Control().Counters();
+    EXPECT_EQ(clipped->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    if (Control().Present()) {
+        EXPECT_EQ(Control().Counters().fillRectangle, beforeClipped.fillRectangle + 2);
+    }
+    EXPECT_TRUE(RegionIs(clipped->updateRegion.handle, {{0, 0, 4, 4}, {10, 5, 14, 10}}));
+    pixels = ReadPixels(clipped);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool inside = (x < 4 && y < 4) || (x >= 10 && x < 14 && y >= 5);
+            ASSERT_EQ(At(pixels, 20, x, y), inside ? kRedPixel : 0u) << x << ',' << y;
+        }
+}
+
+TEST_F(Fills, FillRectThatDrawsNothingStillKeepsTheUpdateRegion)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
+    surface->ClearRect(nullptr, 0);
+    const RECT inside{0, 0, 2, 2};
+    surface->FillRect(kOpaqueRed, &inside);
+    surface->EndDrawPass();
+    surface->modified = 0;
+    const SoftD2DCounters before = Control().Counters();
+
+    // Entirely outside the clip region: no drawing, modified untouched, update box recomputed unchanged.
+    const RECT outside{20, 20, 30, 30};
+    EXPECT_EQ(surface->FillRect(kOpaqueRed, &outside), ZK_OK);
+    // Inverted: an empty area, not GDI's normalised rectangle.
+    const RECT inverted{8, 8, 2, 2};
+    EXPECT_EQ(surface->FillRect(kOpaqueRed, &inverted), ZK_OK);
+    EXPECT_EQ(surface->modified, 0u);
+    EXPECT_EQ(surface->drawing, 0u);
+    if (Control().Present()) {
+        EXPECT_EQ(Control().Counters().fillRectangle, before.fillRectangle);
+    }
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 2, 2}}));
+    EXPECT_EQ(surface->updateBox.width, 2.0f);
+
+    // Alpha 0 changes no pixel, yet counts as drawn.
+    const RECT corner{5, 5, 10, 10};
+    EXPECT_EQ(surface->FillRect(0x00FFFFFFu, &corner), ZK_OK);
+    EXPECT_EQ(surface->modified, 1u);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 2, 2}, {5, 5, 10, 10}}));
+    EXPECT_EQ(At(ReadPixels(surface), 10, 7, 7), 0u);
+}
+
+TEST_F(Fills, BrushesAreCachedPerColourValueAcrossSurfaces)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* first = NewSurface(4, 4);
+    Class_ZkGraphicSurfaceD2D* second = NewSurface(4, 4);
+    // Colours of this test alone, so the cache holds none of them yet.
+    const LONG start = Control().liveObjectCount();
+    EXPECT_EQ(first->FillRect(0x80FE0000u, nullptr), ZK_OK);
+    EXPECT_EQ(Control().liveObjectCount(), start + 1);
+    // The same value again, on another surface too: no new brush.
+    EXPECT_EQ(first->FillRect(0x80FE0000u, nullptr), ZK_OK);
+    EXPECT_EQ(second->FillRect(0x80FE0000u, nullptr), ZK_OK);
+    EXPECT_EQ(Control().liveObjectCount(), start + 1);
+    EXPECT_TRUE(Near(ReadPixels(second).at(0), 0x8000007Fu)) << "a brush of another target draws here";
+    // The same blue opaque is another value, so another brush.
+    EXPECT_EQ(first->FillRect(0xFFFE0000u, nullptr), ZK_OK);
+    EXPECT_EQ(Control().liveObjectCount(), start + 2);
+
+    // No brush can be made: refused, the published flag already cleared, nothing drawn.
+    first->EndDrawPass();
+    first->published = 1;
+    first->modified = 0;
+    ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(first->FillRect(0xFF00FE00u, nullptr), ZK_FAIL);
+    EXPECT_EQ(first->published, 0u);
+    EXPECT_EQ(first->modified, 0u);
+    EXPECT_EQ(first->drawing, 0u);
+    // The failure was not cached: the colour works once the device can make brushes again.
+    EXPECT_EQ(first->FillRect(0xFF00FE00u, nullptr), ZK_OK);
+    EXPECT_EQ(ReadPixels(first).at(0), 0xFF00FE00u);
+}
+
+TEST_F(Fills, ClearRectReplacesPixelsAndEmptiesTheUpdateRegionUnlessAsked)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
+    surface->FillRect(kOpaqueRed, nullptr);
+
+    // A half-transparent clear replaces rather than blends.
+    const RECT corner{0, 0, 5, 5};
+    surface->modified = 0;
+    EXPECT_EQ(surface->ClearRect(&corner, 0x80FF0000u), ZK_OK);
+    EXPECT_EQ(surface->drawing, 0u) << "the cleared pixels are in the bitmap on return";
+    EXPECT_EQ(surface->modified, 1u);
+    std::vector<uint32_t> pixels = ReadPixels(surface);
+    EXPECT_TRUE(Near(At(pixels, 10, 0, 0), 0x80000080u)) << std::hex << At(pixels, 10, 0, 0);
+    EXPECT_TRUE(Near(At(pixels, 10, 4, 4), 0x80000080u));
+    EXPECT_EQ(At(pixels, 10, 5, 5), kRedPixel);
+    EXPECT_EQ(At(pixels, 10, 5, 0), kRedPixel);
+    // With the flag 0 the whole update region went, the red outside the corner included.
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
+    EXPECT_EQ(surface->updateBox.width, 0.0f);
+
+    // With the flag 1 the cleared area, clipped, joins the update region instead.
+    surface->SetUpdateOnClear(1);
+    HostRegion clip({{0, 0, 3, 10}});
+    surface->SetClipRegion(&clip.region);
+    EXPECT_EQ(surface->ClearRect(&corner, 0), ZK_OK);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 3, 5}}));
+    pixels = ReadPixels(surface);
+    EXPECT_EQ(At(pixels, 10, 2, 2), 0u);
+    EXPECT_TRUE(Near(At(pixels, 10, 3, 3), 0x80000080u)) << "outside the clip region";
+
+    // A null rectangle and colour 0 with the flag 0: all transparent, update region and box empty.
+    surface->SetUpdateOnClear(0);
+    surface->SetClipRegion(nullptr);
+    EXPECT_EQ(surface->ClearRect(nullptr, 0), ZK_OK);
+    for (uint32_t p : ReadPixels(surface))
+        ASSERT_EQ(p, 0u);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
+    EXPECT_EQ(surface->updateBox.x, 0.0f);
+    EXPECT_EQ(surface->updateBox.height, 0.0f);
+}
+
+TEST_F(Fills, ClearsWorkOneClipRectangleAtATimeInOnePass)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(20, 10);
+    surface->FillRect(kOpaqueRed, nullptr);
+    surface->EndDrawPass();
+    HostRegion clip({{0, 0, 4, 4}, {10, 5, 14, 10}});
+    surface->SetClipRegion(&clip.region);
+    SoftD2DCounters before = Control().Counters();
+    EXPECT_EQ(surface->ClearRect(nullptr, 0xFF00FF00u), ZK_OK);
+    SoftD2DCounters after = Control().Counters();
+    EXPECT_EQ(after.pushAxisAlignedClip - before.pushAxisAlignedClip, 2u);
+    EXPECT_EQ(after.clear - before.clear, 2u);
+    EXPECT_EQ(after.popAxisAlignedClip - before.popAxisAlignedClip, 2u);
+    EXPECT_EQ(after.beginDraw - before.beginDraw, 1u);
+    EXPECT_EQ(after.endDraw - before.endDraw, 1u);
+    const std::vector<uint32_t> pixels = ReadPixels(surface);
+    EXPECT_EQ(At(pixels, 20, 3, 3), 0xFF00FF00u);
+    EXPECT_EQ(At(pixels, 20, 13, 9), 0xFF00FF00u);
+    EXPECT_EQ(At(pixels, 20, 7, 2), kRedPixel);
+
+    // A clear that meets no clip rectangle opens no pass at all.
+    const RECT outside{5, 0, 9, 4};
+    before = Control().Counters();
+    EXPECT_EQ(surface->ClearRect(&outside, 0), ZK_OK);
+    after = Control().Counters();
+    EXPECT_EQ(after.beginDraw, before.beginDraw);
+    EXPECT_EQ(after.clear, before.clear);
+}
+
+TEST_F(Fills, ClearRegionClipsTheHostsRegionInPlaceAndClearsIt)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
+    surface->FillRect(kOpaqueRed, nullptr);
+    HostRegion clip({{0, 0, 6, 10}});
+    surface->SetClipRegion(&clip.region);
+
+    // Larger than the clip region: the host's object is reduced to the intersection and its GDI+ copy dropped.
+    HostRegion host({{2, 2, 8, 4}, {4, 6, 12, 12}});
+    host.region.gdiplusRegion = new Gdiplus::Region();
+    surface->modified = 0;
+    EXPECT_EQ(surface->ClearRegion(&host.region), ZK_OK);
+    EXPECT_TRUE(RegionIs(host.region.handle, {{2, 2, 6, 4}, {4, 6, 6, 10}}));
+    EXPECT_EQ(host.region.gdiplusRegion, nullptr);
+    EXPECT_EQ(surface->modified, 1u);
+    EXPECT_EQ(surface->drawing, 0u);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {})) << "update-on-clear is 0";
+    const std::vector<uint32_t> pixels = ReadPixels(surface);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool cleared = (x >= 2 && x < 6 && y >= 2 && y < 4) || (x >= 4 && x < 6 && y >= 6);
+            ASSERT_EQ(At(pixels, 10, x, y), cleared ? 0u : kRedPixel) << x << ',' << y;
+        }
+
+    // With the flag 1 the clipped region joins the update region.
+    surface->SetUpdateOnClear(1);
+    HostRegion more({{0, 0, 1, 1}, {8, 8, 9, 9}});
+    EXPECT_EQ(surface->ClearRegion(&more.region), ZK_OK);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 1, 1}}));
+
+    // A null region is refused and nothing changes.
+    surface->published = 1;
+    EXPECT_EQ(surface->ClearRegion(nullptr), ZK_FAIL);
+    EXPECT_EQ(surface->published, 1u);
+}

@@ -1,0 +1,123 @@
+// The device-free arithmetic of surfaces: the pixel-rectangle rule, blit clipping, colours and the
+// region walk. Most faults of the drawing operations would start here.
+#include "surface/geometry.h"
+#include "surface/region.h"
+#include "surface_fixture.h"
+#include <gtest/gtest.h>
+#include <cfloat>
+
+using namespace tessary;
+using surface_test::RegionRects;
+
+TEST(PixelRectangles, CoverTheFloatRectangleAndRoundTowardTheOutside)
+{
+    // Fractional edges grow outward: (0.5, 0.5, 10, 10) covers pixels 0 to 10 inclusive.
+    EXPECT_EQ(PixelRect(RectF{0.5f, 0.5f, 10.0f, 10.0f}), (RECT{0, 0, 11, 11}));
+    // Negative values: floor(-0.5) = -1 and ceil(-0.5 + 0) = 0.
+    EXPECT_EQ(PixelRect(RectF{-0.5f, -0.5f, 0.0f, 0.0f}), (RECT{-1, -1, 0, 0}));
+    // A negative width keeps its sign: right lies left of left.
+    EXPECT_EQ(PixelRect(RectF{200.0f, 0.0f, -100.0f, 10.0f}), (RECT{200, 0, 100, 10}));
+    // The sum is taken in f32: below 2^23 a half survives, from 2^23 on it rounds away, and 2^24 + 1
+    // is not representable at all.
+    EXPECT_EQ(PixelRect(RectF{4194304.0f, 0.0f, 0.5f, 1.0f}), (RECT{4194304, 0, 4194305, 1}));
+    EXPECT_EQ(PixelRect(RectF{8388608.0f, 0.0f, 0.5f, 1.0f}), (RECT{8388608, 0, 8388608, 1}));
+    EXPECT_EQ(PixelRect(RectF{16777216.0f, 0.0f, 1.0f, 1.0f}), (RECT{16777216, 0, 16777216, 1}));
+    // Beyond the i32 range the truncating conversion's indefinite value comes back, never a crash.
+    EXPECT_EQ(PixelRect(RectF{0.0f, 0.0f, 3.0e9f, 1.0f}).right, INT32_MIN);
+    EXPECT_EQ(TruncateToI32(-2147483648.0), INT32_MIN);
+    EXPECT_EQ(TruncateToI32(2147483647.9), INT32_MAX);
+    EXPECT_EQ(TruncateToI32(-7.9), -7);
+
+    // The box form rounds width and height on their own: (floor x, floor y, ceil w, ceil h).
+    const PixelBox box = PixelBoxOf(RectF{-0.5f, 1.5f, 2.25f, 3.0f});
+    EXPECT_EQ(box.x, -1);
+    EXPECT_EQ(box.y, 1);
+    EXPECT_EQ(box.width, 3);
+    EXPECT_EQ(box.height, 3);
+    EXPECT_EQ(RectOfBox(box), (RECT{-1, 1, 2, 4}));
+
+    // Pixel sizes for Direct2D truncate; a negative one wraps to a size Direct2D refuses.
+    EXPECT_EQ(TruncateToU32(99.9f), 99u);
+    EXPECT_EQ(TruncateToU32(-5.0f), 0xFFFFFFFBu);
+}
+
+TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
+{
+    const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
+    auto same = [](const RectF& a, const RectF& b) {
+        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+    };
+    // Sticking out at the top-left: cut to the surface.
+    EXPECT_TRUE(same(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), RectF{0, 0, 20, 20}));
+    // Sticking out at the bottom-right.
+    EXPECT_TRUE(same(BlitRectWithin(RECT{90, 40, 130, 70}, surface), RectF{90, 40, 10, 10}));
+    // Entirely to the right: a negative width that makes every copy empty, reported as (200, 0, 100, 10).
+    const RectF outside = BlitRectWithin(RECT{200, 0, 300, 10}, surface);
+    EXPECT_TRUE(same(outside, RectF{200, 0, -100, 10}));
+    EXPECT_EQ(PixelRect(outside), (RECT{200, 0, 100, 10}));
+    // Extreme coordinates do not overflow: the arithmetic is f32 throughout.
+    const RectF huge = BlitRectWithin(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, surface);
+    EXPECT_TRUE(same(huge, surface));
+}
+
+TEST(Colours, AreStraightAlphaBytesInAabbggrrOrderOver255)
+{
+    // Red lowest, alpha highest, and alpha not premultiplied into the colour.
+    const D2D1_COLOR_F blue = ColourF(0x80FF0000u);
+    EXPECT_TRUE(blue.r == 0.0f && blue.g == 0.0f && blue.b == 1.0f);
+    EXPECT_NEAR(blue.a, 0.50196f, 1e-5f);
+    const D2D1_COLOR_F red = ColourF(0x000000FFu);
+    EXPECT_TRUE(red.r == 1.0f && red.g == 0.0f && red.b == 0.0f && red.a == 0.0f);
+    // Every byte value reaches exactly value / 255 in every channel.
+    for (uint32_t v = 0; v < 256; ++v) {
+        const D2D1_COLOR_F c = ColourF(v | v << 8 | v << 16 | v << 24);
+        const float expected = float(v) / 255.0f;
+        ASSERT_TRUE(c.r == expected && c.g == expected && c.b == expected && c.a == expected) << v;
+    }
+}
+
+TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
+{
+    // Nothing to walk: null, the all-bits handle and an empty region.
+    int visits = 0;
+    EXPECT_EQ(ForEachRegionRect(nullptr, [&](const RECT&) { ++visits; }), 0u);
+    EXPECT_EQ(ForEachRegionRect(reinterpret_cast<HRGN>(~uintptr_t(0)), [&](const RECT&) { ++visits; }), 0u);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ForEachRegionRect(region, [&](const RECT&) { ++visits; }), 0u);
+    EXPECT_EQ(visits, 0);
+
+    // Two rectangles in one band come back left to right, bands top to bottom.
+    HRGN piece = CreateRectRgn(0, 0, 0, 0);
+    SetRectRgn(region, 50, 0, 60, 10);
+    SetRectRgn(piece, 0, 0, 10, 10);
+    CombineRgn(region, region, piece, RGN_OR);
+    SetRectRgn(piece, 0, 20, 5, 25);
+    CombineRgn(region, region, piece, RGN_OR);
+    const std::vector<RECT> few = RegionRects(region);
+    ASSERT_EQ(few.size(), 3u);
+    EXPECT_EQ(few[0], (RECT{0, 0, 10, 10}));
+    EXPECT_EQ(few[1], (RECT{50, 0, 60, 10}));
+    EXPECT_EQ(few[2], (RECT{0, 20, 5, 25}));
+
+    // 200 rectangles need 32 + 3200 bytes: past the 1008-byte stack buffer, so the heap path runs.
+    SetRectRgn(region, 0, 0, 0, 0);
+    for (int i = 0; i < 200; ++i) {
+        SetRectRgn(piece, (i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2);
+        CombineRgn(region, region, piece, RGN_OR);
+    }
+    EXPECT_GT(GetRegionData(region, 0, nullptr), 1008u);
+    const std::vector<RECT> many = RegionRects(region);
+    ASSERT_EQ(many.size(), 200u);
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(many[i], (RECT{(i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2})) << i;
+
+    // An inverted rectangle is empty, not GDI's normalised rectangle.
+    SetRegionToRect(region, RECT{10, 10, 0, 0});
+    EXPECT_TRUE(RegionRects(region).empty());
+    SetRegionToRect(region, RECT{0, 10, 10, 0});
+    EXPECT_TRUE(RegionRects(region).empty());
+    SetRegionToRect(region, RECT{0, 0, 10, 10});
+    EXPECT_EQ(RegionRects(region).size(), 1u);
+    DeleteObject(piece);
+    DeleteObject(region);
+}

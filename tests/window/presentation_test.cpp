@@ -1,0 +1,158 @@
+// Presentation: one UpdateLayeredWindowIndirect per rectangle of the clipped update region, with the
+// size, source point, blend and dirty rectangle the layered window needs, and what Present consumes.
+#include "frame/context.h"
+#include "window_fixture.h"
+#include <Tessary.h>
+
+using namespace window_test;
+
+class Presentation : public WindowTest {};
+
+TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    const RECT red{10, 10, 50, 50}, blue{200, 100, 250, 150};
+    ASSERT_EQ(window->FillRect(kRed, &red), 0u);
+    ASSERT_EQ(window->FillRect(kBlue, &blue), 0u);
+    ClearUpdates();
+    ASSERT_EQ(window->Present(), 0u);
+
+    const std::vector<RECT> expected{red, blue}; // GDI's bands of the union, top to bottom
+    ASSERT_EQ(Updates().size(), expected.size());
+    for (size_t i = 0; i < Updates().size(); ++i) {
+        const LayeredUpdate& u = Updates()[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(u.window, window->windowHandle);
+        EXPECT_EQ(u.size, 80u);
+        EXPECT_FALSE(u.destinationDC);
+        EXPECT_FALSE(u.destinationPoint) << "the window keeps its position";
+        ASSERT_TRUE(u.hasSize);
+        EXPECT_EQ(u.windowSize.cx, 300);
+        EXPECT_EQ(u.windowSize.cy, 200);
+        ASSERT_TRUE(u.hasSourcePoint);
+        EXPECT_EQ(u.sourcePoint.x, 0);
+        EXPECT_EQ(u.sourcePoint.y, 0);
+        EXPECT_EQ(u.key, 0u);
+        ASSERT_TRUE(u.hasBlend);
+        EXPECT_EQ(u.blend.BlendOp, AC_SRC_OVER);
+        EXPECT_EQ(u.blend.BlendFlags, 0);
+        EXPECT_EQ(u.blend.SourceConstantAlpha, 255);
+        EXPECT_EQ(u.blend.AlphaFormat, AC_SRC_ALPHA);
+        EXPECT_EQ(u.flags, DWORD(ULW_ALPHA));
+        ASSERT_TRUE(u.hasDirty);
+        EXPECT_EQ(u.dirty, expected[i]);
+        // The source holds the finished picture: the pass was ended before the copy.
+        EXPECT_EQ(CountOtherThan(u.pixels, 300, red, kRedPixel), 0u);
+        EXPECT_EQ(CountOtherThan(u.pixels, 300, blue, kBluePixel), 0u);
+        EXPECT_EQ(CountOtherThan(u.pixels, 300, RECT{60, 60, 190, 90}, 0u), 0u);
+    }
+    EXPECT_EQ(window->modified, 0u);
+    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
+    EXPECT_EQ(window->drawing, 0u);
+
+    // Nothing drawn since: nothing to send.
+    ClearUpdates();
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_EQ(window->Invalidate(nullptr), 0u);
+    EXPECT_TRUE(Updates().empty());
+}
+
+TEST_F(Presentation, InvalidatedAreaIsClippedToTheClientArea)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    ClearUpdates();
+    const RECT beyond{-10, -10, 400, 400};
+    EXPECT_EQ(window->Invalidate(&beyond), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
+    // Present leaves the update box as the last change of the region made it.
+    EXPECT_EQ(window->updateBox.x, -10.0f);
+    EXPECT_EQ(window->updateBox.width, 410.0f);
+
+    // Wholly outside: the region is consumed without any update.
+    ClearUpdates();
+    const RECT outside{500, 500, 600, 600};
+    EXPECT_EQ(window->Invalidate(&outside), 0u);
+    EXPECT_TRUE(Updates().empty());
+    EXPECT_EQ(window->modified, 0u);
+}
+
+TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
+{
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    EXPECT_EQ(unready->Present(), ZK_E_WINDOW_NOT_CREATED);
+    EXPECT_EQ(unready->Invalidate(nullptr), 0u) << "no window handle: nothing happens";
+    const RECT r{0, 0, 5, 5};
+    EXPECT_EQ(unready->Invalidate(&r), 0u);
+    EXPECT_EQ(unready->modified, 1u);
+    EXPECT_TRUE(RegionRects(unready->updateRegion.handle).empty());
+
+    Class_ZkWindowD2D* window = NewWindow();
+    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ClearUpdates();
+    if (Quillon().refuseLocks) {
+        Quillon().refuseLocks(1);
+        EXPECT_EQ(window->Present(), ZK_FAIL);
+        QuillonLockSite site{};
+        Quillon().lastLockSite(&site);
+        EXPECT_EQ(site.line, 411u);
+        EXPECT_EQ(window->modified, 1u);
+        EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 1u);
+    }
+
+    // Without the system's UpdateLayeredWindowIndirect nothing is presented and the region keeps growing.
+    tessary::Context().updateLayeredWindowIndirect = nullptr;
+    const RECT more{20, 0, 30, 5};
+    EXPECT_EQ(window->Invalidate(&more), 0u);
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_EQ(window->modified, 1u);
+    EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 2u);
+    EXPECT_TRUE(Updates().empty());
+}
+
+TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    ASSERT_EQ(window->FillRect(0xFFFFFFFF, nullptr), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    ClearUpdates();
+
+    EXPECT_EQ(window->SetOpacity(128), 0u);
+    EXPECT_EQ(window->GetOpacity(), 128);
+    ASSERT_EQ(Updates().size(), 1u) << "SetOpacity presents the whole window";
+    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 128);
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{0, 0, 300, 200}, 0xFFFFFFFF), 0u);
+
+    const RECT r{0, 0, 10, 10};
+    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    EXPECT_EQ(Updates().back().blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
+
+    ClearUpdates();
+    EXPECT_EQ(window->SetOpacity(0), 0u);
+    EXPECT_EQ(window->GetOpacity(), 0);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 0);
+    // The surface keeps its pixels: opacity is applied by the system, not drawn.
+    const std::vector<uint32_t> pixels = SurfacePixels(window);
+    EXPECT_EQ(CountOtherThan(pixels, 300, r, kRedPixel), 0u);
+    EXPECT_EQ(CountOtherThan(pixels, 300, RECT{10, 10, 300, 200}, 0xFFFFFFFF), 0u);
+}
+
+TEST_F(Presentation, LostDeviceAtPresentationPostsTheNoticeAndStillConsumes)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkWindowD2D* window = NewWindow();
+    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 40);
+    const RECT r{0, 0, 30, 30};
+    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
+    ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
+    EXPECT_EQ(window->Present(), 0u);
+    MSG message{};
+    EXPECT_TRUE(PeekMessageW(&message, messageWindow, WM_APP + 40, WM_APP + 40, PM_REMOVE));
+    EXPECT_EQ(window->modified, 0u);
+    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
+}

@@ -1,0 +1,153 @@
+// The window's shape: the mask built from the region, presentation composed through it, and the
+// shape following size changes and replacement.
+#include "window_fixture.h"
+#include <Tessary.h>
+
+using namespace window_test;
+
+class Shape : public WindowTest {};
+
+TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
+{
+    WindowSpec small;
+    small.cx = 5;
+    small.cy = 3;
+    Class_ZkWindowD2D* window = NewWindow(small);
+    window->SetShape(NewHostRegion({RECT{2, 1, 4, 3}}));
+    ASSERT_NE(window->shapeMask, nullptr);
+    const uint8_t expected[15] = {0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 255, 255, 0};
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(window->shapeMask[i], expected[i]) << "byte " << i;
+    EXPECT_NE(window->compositionTarget, nullptr);
+    EXPECT_NE(window->shapeMaskBitmap, nullptr);
+
+    // A region reaching beyond the client area and an L of two rectangles.
+    window->SetShape(NewHostRegion({RECT{-3, -3, 1, 9}, RECT{3, 2, 20, 20}}));
+    const uint8_t clipped[15] = {255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 255};
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(window->shapeMask[i], clipped[i]) << "byte " << i;
+
+    // An empty shape hides everything.
+    window->SetShape(NewHostRegion({}));
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(window->shapeMask[i], 0) << "byte " << i;
+}
+
+TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    ASSERT_EQ(window->FillRect(kRed, nullptr), 0u);
+    ClearUpdates();
+    ASSERT_EQ(window->Present(), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    const LayeredUpdate& u = Updates()[0];
+    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_EQ(CountOtherThan(u.pixels, 300, RECT{0, 0, 150, 200}, kRedPixel), 0u);
+    EXPECT_EQ(CountOtherThan(u.pixels, 300, RECT{150, 0, 300, 200}, 0u), 0u);
+    // The surface itself stays opaque everywhere.
+    EXPECT_EQ(CountOtherThan(SurfacePixels(window), 300, RECT{0, 0, 300, 200}, kRedPixel), 0u);
+
+    // No shape: the next presentation copies the surface unmasked; the update region decides the area.
+    window->SetShape(nullptr);
+    EXPECT_EQ(window->shapeMask, nullptr);
+    EXPECT_EQ(window->compositionTarget, nullptr);
+    EXPECT_EQ(window->shapeMaskBitmap, nullptr);
+    ClearUpdates();
+    const RECT right{150, 0, 300, 200};
+    EXPECT_EQ(window->Invalidate(&right), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, right);
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{0, 0, 300, 200}, kRedPixel), 0u);
+}
+
+TEST_F(Shape, ReplacedShapesAreDestroyed)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    Class_ZkRegion* first = NewHostRegion({RECT{0, 0, 10, 10}});
+    HRGN handle = first->handle, scratch = first->scratch;
+    window->SetShape(first);
+    EXPECT_EQ(window->shapeRegion, first);
+    EXPECT_NE(GetObjectType(handle), 0u);
+    window->SetShape(first);
+    EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
+    window->SetShape(NewHostRegion({RECT{0, 0, 20, 20}}));
+    EXPECT_EQ(GetObjectType(handle), 0u) << "the window owned the replaced region";
+    EXPECT_EQ(GetObjectType(scratch), 0u);
+}
+
+TEST_F(Shape, ShapeFollowsTheClientSize)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    const SIZE bigger{400, 300};
+    ASSERT_EQ(window->SetClientSize(&bigger, 0), 0u);
+    ASSERT_NE(window->shapeMask, nullptr);
+    ASSERT_NE(window->shapeMaskBitmap, nullptr);
+    size_t inside = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (window->shapeMask[y * 400 + x] != ((x < 150 && y < 200) ? 255 : 0))
+                ++inside;
+    EXPECT_EQ(inside, 0u);
+
+    ASSERT_EQ(window->FillRect(kBlue, nullptr), 0u);
+    ClearUpdates();
+    ASSERT_EQ(window->Present(), 0u);
+    ASSERT_FALSE(Updates().empty());
+    const LayeredUpdate& u = Updates().back();
+    EXPECT_EQ(u.windowSize.cx, 400);
+    EXPECT_EQ(u.windowSize.cy, 300);
+    EXPECT_EQ(CountOtherThan(u.pixels, 400, RECT{0, 0, 150, 200}, kBluePixel), 0u);
+    EXPECT_EQ(CountOtherThan(u.pixels, 400, RECT{150, 0, 400, 300}, 0u), 0u);
+    EXPECT_EQ(CountOtherThan(u.pixels, 400, RECT{0, 200, 150, 300}, 0u), 0u);
+
+    // Shrinking clips the region to the new client area.
+    const SIZE smaller{100, 50};
+    ASSERT_EQ(window->SetClientSize(&smaller, ZK_CLIENT_SIZE_SURFACE_ONLY), 0u);
+    for (int i = 0; i < 100 * 50; ++i)
+        ASSERT_EQ(window->shapeMask[i], 255) << "byte " << i;
+}
+
+TEST_F(Shape, ShapeBeforeCreationIsKeptAndReleasedWithTheObject)
+{
+    Class_ZkWindowD2D* window = NewWindowObject();
+    window->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
+    EXPECT_NE(window->shapeRegion, nullptr);
+    EXPECT_EQ(window->shapeMask, nullptr) << "no client area yet";
+    EXPECT_EQ(window->compositionTarget, nullptr);
+    EXPECT_EQ(window->ResetData(), 0u);
+    EXPECT_EQ(window->shapeRegion, nullptr);
+}
+
+TEST_F(Shape, ShapedPresentationWithoutCompositionTargetGoesOnUnshaped)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkWindowD2D* window = NewWindow();
+    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    EXPECT_NE(window->shapeMask, nullptr) << "the mask stays for the next rebuild";
+    EXPECT_EQ(window->compositionTarget, nullptr);
+    EXPECT_EQ(window->shapeMaskBitmap, nullptr);
+    EXPECT_EQ(window->published, 0u);
+
+    ASSERT_EQ(window->FillRect(kRed, nullptr), 0u);
+    ClearUpdates();
+    ASSERT_EQ(window->Present(), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{0, 0, 300, 200}, kRedPixel), 0u);
+}
+
+TEST_F(Shape, LostDeviceWhileComposingPostsTheNotice)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkWindowD2D* window = NewWindow();
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    ASSERT_EQ(window->FillRect(kRed, nullptr), 0u);
+    ASSERT_EQ(SoftD2D().failNextEndDraw(window->compositionTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
+    EXPECT_EQ(window->Present(), 0u);
+    MSG message{};
+    EXPECT_TRUE(PeekMessageW(&message, messageWindow, WM_APP + 41, WM_APP + 41, PM_REMOVE));
+    EXPECT_EQ(window->modified, 0u);
+}

@@ -1,0 +1,285 @@
+#include "window_fixture.h"
+#include "frame/context.h"
+#include <Tessary.h>
+
+namespace window_test {
+
+namespace {
+
+template <class T>
+T Entry(HMODULE module, const char* name)
+{
+    return module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+tessary::UpdateLayeredWindowIndirectFn g_system = nullptr;
+
+// Copies a DC's pixels from (x, y), alpha included, through a 32-bit top-down DIB section of our own.
+std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t x = 0, int32_t y = 0)
+{
+    std::vector<uint32_t> pixels;
+    if (!source || width <= 0 || height <= 0)
+        return pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (dib && memory && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            pixels.assign(p, p + size_t(width) * size_t(height));
+        }
+        SelectObject(memory, old);
+    }
+    if (memory)
+        DeleteDC(memory);
+    if (dib)
+        DeleteObject(dib);
+    return pixels;
+}
+
+BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info)
+{
+    LayeredUpdate u;
+    u.window = window;
+    u.size = info->cbSize;
+    u.destinationDC = info->hdcDst != nullptr;
+    u.destinationPoint = info->pptDst != nullptr;
+    u.hasSize = info->psize != nullptr;
+    if (info->psize)
+        u.windowSize = *info->psize;
+    u.hasSourcePoint = info->pptSrc != nullptr;
+    if (info->pptSrc)
+        u.sourcePoint = *info->pptSrc;
+    u.key = info->crKey;
+    u.hasBlend = info->pblend != nullptr;
+    if (info->pblend)
+        u.blend = *info->pblend;
+    u.flags = info->dwFlags;
+    u.hasDirty = info->prcDirty != nullptr;
+    if (info->prcDirty)
+        u.dirty = *info->prcDirty;
+    if (info->psize)
+        u.pixels = CopyDC(info->hdcSrc, info->psize->cx, info->psize->cy);
+    WindowTest::Updates().push_back(std::move(u));
+    return WindowTest::forward && g_system ? g_system(window, info) : TRUE;
+}
+
+LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool WindowTest::forward = false;
+
+const SoftD2DControl& SoftD2D()
+{
+    static const SoftD2DControl control = [] {
+        HMODULE d2d1 = GetModuleHandleW(L"d2d1.dll");
+        SoftD2DControl c;
+        c.failNextEndDraw = Entry<PFN_SoftD2D_FailNextEndDraw>(d2d1, "SoftD2D_FailNextEndDraw");
+        c.failNextCreate = Entry<PFN_SoftD2D_FailNextCreate>(d2d1, "SoftD2D_FailNextCreate");
+        c.clearFailures = Entry<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
+        c.liveObjectCount = Entry<PFN_SoftD2D_LiveObjectCount>(d2d1, "SoftD2D_LiveObjectCount");
+        return c;
+    }();
+    return control;
+}
+
+const QuillonControl& Quillon()
+{
+    static const QuillonControl control = [] {
+        HMODULE quillon = GetModuleHandleW(L"quillon.dll");
+        QuillonControl c;
+        c.refuseLocks = Entry<Quillon_RefuseLocks_t>(quillon, "Quillon_RefuseLocks");
+        c.lastLockSite = Entry<Quillon_LastLockSite_t>(quillon, "Quillon_LastLockSite");
+        c.heldLocks = Entry<Quillon_HeldLocks_t>(quillon, "Quillon_HeldLocks");
+        return c;
+    }();
+    return control;
+}
+
+WindowRecord::WindowRecord(const WindowSpec& spec)
+{
+    block.hInstance = GetModuleHandleW(nullptr);
+    block.hMenu = spec.menu;
+    block.hwndParent = spec.parent;
+    block.cx = spec.cx;
+    block.cy = spec.cy;
+    block.x = spec.x;
+    block.y = spec.y;
+    block.style = 0; // the class style
+    block.lpszName = L"Tessary test";
+    block.lpszClass = spec.className;
+    block.dwExStyle = spec.exStyle;
+    info.fourcc = ZK_FOURCC_WINDOW;
+    info.size = sizeof(ZkWindowCreateInfo);
+    info.reserved = spec.reserved;
+    info.creation = &block;
+    info.style = spec.style;
+    info.icon = spec.icon;
+    info.smallIcon = spec.icon;
+    info.cursor = spec.cursor;
+    info.showCommand = uint32_t(spec.show);
+}
+
+std::vector<LayeredUpdate>& WindowTest::Updates()
+{
+    static std::vector<LayeredUpdate> updates;
+    return updates;
+}
+
+void WindowTest::SetUp()
+{
+    tessary_test::StartHostEnvironment();
+    ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    _system = tessary::Context().updateLayeredWindowIndirect;
+    g_system = _system;
+    tessary::Context().updateLayeredWindowIndirect = &RecordLayeredUpdate;
+    forward = false;
+    ClearUpdates();
+
+    WNDCLASSEXW messageClass{};
+    messageClass.cbSize = sizeof(messageClass);
+    messageClass.lpfnWndProc = &MessageWindowProc;
+    messageClass.hInstance = GetModuleHandleW(nullptr);
+    messageClass.lpszClassName = L"TessaryTestMessages";
+    RegisterClassExW(&messageClass);
+    messageWindow = CreateWindowExW(0, L"TessaryTestMessages", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+}
+
+void WindowTest::TearDown()
+{
+    for (Class_ZkWindowD2D* window : _windows) {
+        // Windows go before their objects: the property names the object until the end.
+        HWND handle = window->windowHandle;
+        if (handle && IsWindow(handle))
+            DestroyWindow(handle);
+        static_cast<Class_QUOR*>(window)->Release();
+    }
+    _windows.clear();
+    if (messageWindow)
+        DestroyWindow(messageWindow);
+    SetDeviceLostHandlerTessaryInternal(nullptr, 0);
+    if (SoftD2D().clearFailures)
+        SoftD2D().clearFailures();
+    if (Quillon().refuseLocks)
+        Quillon().refuseLocks(0);
+    tessary::Context().updateLayeredWindowIndirect = _system;
+    ClearUpdates();
+}
+
+Class_ZkWindowD2D* WindowTest::NewWindowObject()
+{
+    void* base = nullptr;
+    EXPECT_EQ(CreateInstance_ZkWindowD2D(&base), 0u);
+    if (!base)
+        return nullptr;
+    void* implementation = nullptr;
+    EXPECT_EQ(static_cast<Class_QUOR*>(base)->QueryInterface(ZK_FOURCC_WINDOW_IMPL, &implementation), 0u);
+    static_cast<Class_QUOR*>(base)->Release(); // the query's reference stays
+    auto* window = static_cast<Class_ZkWindowD2D*>(implementation);
+    _windows.push_back(window);
+    return window;
+}
+
+Class_ZkWindowD2D* WindowTest::NewWindow(const WindowSpec& spec)
+{
+    Class_ZkWindowD2D* window = NewWindowObject();
+    if (!window)
+        return nullptr;
+    WindowRecord record(spec);
+    EXPECT_EQ(window->Create(&record.info), 0u);
+    return window;
+}
+
+std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target)
+{
+    std::vector<uint32_t> pixels;
+    if (!target)
+        return pixels;
+    ID2D1GdiInteropRenderTarget* interop = nullptr;
+    if (FAILED(target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), reinterpret_cast<void**>(&interop))))
+        return pixels;
+    const D2D1_SIZE_U size = target->GetPixelSize();
+    target->BeginDraw();
+    HDC dc = nullptr;
+    if (SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc)) && dc) {
+        pixels = CopyDC(dc, int32_t(size.width), int32_t(size.height));
+        const RECT none{0, 0, 0, 0};
+        interop->ReleaseDC(&none);
+    }
+    target->EndDraw(nullptr, nullptr);
+    interop->Release();
+    return pixels;
+}
+
+std::vector<uint32_t> ScreenPixels(const RECT& area)
+{
+    HDC screen = GetDC(nullptr);
+    std::vector<uint32_t> pixels =
+        CopyDC(screen, area.right - area.left, area.bottom - area.top, area.left, area.top);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& p : pixels)
+        p &= 0x00FFFFFF; // the screen has no alpha to speak of
+    return pixels;
+}
+
+std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window)
+{
+    ID2D1RenderTarget* target = window->GetRenderTarget();
+    std::vector<uint32_t> pixels = ReadPixels(target);
+    if (target)
+        target->Release();
+    return pixels;
+}
+
+std::vector<RECT> RegionRects(HRGN region)
+{
+    std::vector<RECT> rects;
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size == 0)
+        return rects;
+    std::vector<unsigned char> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region, size, header) == 0)
+        return rects;
+    const auto* r = reinterpret_cast<const RECT*>(header->Buffer);
+    rects.assign(r, r + header->rdh.nCount);
+    return rects;
+}
+
+Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects)
+{
+    auto* region = new Class_ZkRegion{CreateRectRgn(0, 0, 0, 0), nullptr, CreateRectRgn(0, 0, 0, 0)};
+    for (const RECT& r : rects) {
+        SetRectRgn(region->scratch, r.left, r.top, r.right, r.bottom);
+        CombineRgn(region->handle, region->handle, region->scratch, RGN_OR);
+    }
+    return region;
+}
+
+size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected)
+{
+    size_t count = 0;
+    for (LONG y = rect.top; y < rect.bottom; ++y)
+        for (LONG x = rect.left; x < rect.right; ++x) {
+            const size_t i = size_t(y) * size_t(width) + size_t(x);
+            if (i >= pixels.size() || pixels[i] != expected)
+                ++count;
+        }
+    return count;
+}
+
+} // namespace window_test

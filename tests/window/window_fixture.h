@@ -1,0 +1,137 @@
+// Shared set-up of the window tests: white-box windows made through the factory, a recorder in
+// place of UpdateLayeredWindowIndirect, softd2d's and Quillon's test controls, and pixel readback.
+#pragma once
+
+#include "softd2d/include/softd2d_control.h"
+#include "support/library_fixture.h"
+#include "window/window.h"
+#include <quillon_testing.h>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <vector>
+
+namespace window_test {
+
+// softd2d's control entries, or all null with the system's Direct2D.
+struct SoftD2DControl {
+    PFN_SoftD2D_FailNextEndDraw failNextEndDraw = nullptr;
+    PFN_SoftD2D_FailNextCreate failNextCreate = nullptr;
+    PFN_SoftD2D_ClearFailures clearFailures = nullptr;
+    PFN_SoftD2D_LiveObjectCount liveObjectCount = nullptr;
+
+    bool Present() const { return failNextEndDraw && failNextCreate && clearFailures && liveObjectCount; }
+};
+const SoftD2DControl& SoftD2D();
+
+#define REQUIRE_SOFTD2D_CONTROL()                                                                           \
+    do {                                                                                                     \
+        if (!::window_test::SoftD2D().Present())                                                             \
+            GTEST_SKIP() << "softd2d's test control is not loaded";                                          \
+    } while (0)
+
+// Quillon's test controls, found by name in quillon.dll.
+struct QuillonControl {
+    Quillon_RefuseLocks_t refuseLocks = nullptr;
+    Quillon_LastLockSite_t lastLockSite = nullptr;
+    Quillon_HeldLocks_t heldLocks = nullptr;
+};
+const QuillonControl& Quillon();
+
+// One UpdateLayeredWindowIndirect call as the library made it, with the source pixels at that moment.
+struct LayeredUpdate {
+    HWND window = nullptr;
+    DWORD size = 0; // cbSize
+    bool destinationDC = false;
+    bool destinationPoint = false;
+    bool hasSize = false;
+    SIZE windowSize{};
+    bool hasSourcePoint = false;
+    POINT sourcePoint{};
+    COLORREF key = 0;
+    bool hasBlend = false;
+    BLENDFUNCTION blend{};
+    DWORD flags = 0;
+    bool hasDirty = false;
+    RECT dirty{};
+    std::vector<uint32_t> pixels; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
+};
+
+struct WindowSpec {
+    int32_t x = -4000, y = -4000; // off every screen unless a test wants to see it
+    int32_t cx = 300, cy = 200;
+    DWORD style = WS_POPUP;
+    DWORD exStyle = 0;
+    int show = SW_SHOWNOACTIVATE;
+    const wchar_t* className = L"TessaryTestWindow";
+    HICON icon = nullptr;
+    HCURSOR cursor = nullptr;
+    HWND parent = nullptr;
+    HMENU menu = nullptr;
+    uint32_t reserved = 0;
+};
+
+// The record and creation block a host would pass; the block lives in the returned object.
+struct WindowRecord {
+    explicit WindowRecord(const WindowSpec& spec);
+    WindowRecord(const WindowRecord&) = delete;
+    CREATESTRUCTW block{};
+    ZkWindowCreateInfo info{};
+};
+
+// The library stays initialised for the whole run: cached brushes must not outlive their factory.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Constructed through the factory, not created; destroyed (window and object) in TearDown.
+    Class_ZkWindowD2D* NewWindowObject();
+    // Created from the spec; the test fails when Create does not return 0.
+    Class_ZkWindowD2D* NewWindow(const WindowSpec& spec = {});
+
+public:
+    // Calls made since the last ClearUpdates; forwarded to the system when `forward` is set.
+    static std::vector<LayeredUpdate>& Updates();
+    static void ClearUpdates() { Updates().clear(); }
+    static bool forward;
+
+protected:
+    // An own window on the thread that receives device-lost messages.
+    HWND messageWindow = nullptr;
+
+private:
+    std::vector<Class_ZkWindowD2D*> _windows;
+    tessary::UpdateLayeredWindowIndirectFn _system = nullptr;
+};
+
+// Premultiplied pixels of a render target (pass closed), 0xAARRGGBB, rows top down; empty on failure.
+std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target);
+// What the screen shows in `area`, 0x00RRGGBB, rows top down; empty on failure.
+std::vector<uint32_t> ScreenPixels(const RECT& area);
+// The window's own surface pixels.
+std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
+// The region's rectangles in GDI's order.
+std::vector<RECT> RegionRects(HRGN region);
+// A region object as the host makes it, for SetShape (which takes it over) or for the test to keep.
+Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
+
+// Colours as the host passes them (0xAABBGGRR) and as pixels read back (0xAARRGGBB premultiplied).
+inline constexpr uint32_t kRed = 0xFF0000FF;
+inline constexpr uint32_t kBlue = 0xFFFF0000;
+inline constexpr uint32_t kRedPixel = 0xFFFF0000;
+inline constexpr uint32_t kBluePixel = 0xFF0000FF;
+
+// Counts pixels of `pixels` (width `width`) inside `rect` that differ from `expected`.
+size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected);
+
+} // namespace window_test
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const RECT& r)
+{
+    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}

@@ -1,0 +1,178 @@
+// The window operations: client size with its fitting and the surface-only flag, cursor, opacity,
+// handles, activity, messages, and what the slots do before Create.
+#include "window_fixture.h"
+
+using namespace window_test;
+
+class WindowOperations : public WindowTest {};
+
+TEST_F(WindowOperations, ClientSizeToTheSameSizeKeepsTheContent)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    const RECT r{10, 10, 40, 40};
+    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    ID2D1RenderTarget* target = window->ownTarget;
+    const SIZE same{300, 200};
+    EXPECT_EQ(window->SetClientSize(&same, 0), 0u);
+    EXPECT_EQ(window->ownTarget, target);
+    EXPECT_EQ(window->modified, 0u);
+    const std::vector<uint32_t> pixels = SurfacePixels(window);
+    EXPECT_EQ(CountOtherThan(pixels, 300, r, kRedPixel), 0u);
+}
+
+TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
+{
+    WindowSpec spec;
+    spec.x = -3000;
+    spec.y = -2500;
+    spec.reserved = 77;
+    Class_ZkWindowD2D* window = NewWindow(spec);
+    ASSERT_EQ(window->FillRect(kRed, nullptr), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    RECT before{};
+    GetWindowRect(window->windowHandle, &before);
+
+    const SIZE size{400, 300};
+    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
+    RECT client{}, after{};
+    GetClientRect(window->windowHandle, &client);
+    GetWindowRect(window->windowHandle, &after);
+    EXPECT_EQ(client, (RECT{0, 0, 400, 300}));
+    EXPECT_EQ(after.left, before.left) << "the window does not move";
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(window->clientWidth, 400);
+    EXPECT_EQ(window->clientHeight, 300);
+    SIZE surface{};
+    EXPECT_EQ(window->GetSize(&surface), 0u);
+    EXPECT_EQ(surface.cx, 400);
+    EXPECT_EQ(surface.cy, 300);
+    EXPECT_EQ(window->IsCreated(), 1u);
+    EXPECT_EQ(window->updateOnClear, 1u);
+    EXPECT_EQ(window->modified, 1u);
+    EXPECT_EQ(RegionRects(window->updateRegion.handle), (std::vector<RECT>{RECT{0, 0, 400, 300}}));
+    EXPECT_EQ(CountOtherThan(SurfacePixels(window), 400, RECT{0, 0, 400, 300}, 0u), 0u) << "blank";
+
+    // The host redraws and presents; SetClientSize itself does not present.
+    ClearUpdates();
+    ASSERT_EQ(window->Present(), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].windowSize.cx, 400);
+}
+
+TEST_F(WindowOperations, ClientSizeFitsAFramedWindow)
+{
+    WindowSpec spec;
+    spec.style = WS_OVERLAPPEDWINDOW;
+    Class_ZkWindowD2D* window = NewWindow(spec);
+    const SIZE size{420, 260};
+    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
+    RECT client{};
+    GetClientRect(window->windowHandle, &client);
+    EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
+}
+
+TEST_F(WindowOperations, SurfaceOnlyClientSizeLeavesTheSystemWindow)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    window->SetShape(NewHostRegion({RECT{0, 0, 10, 10}}));
+    RECT before{};
+    GetWindowRect(window->windowHandle, &before);
+    const SIZE size{120, 90};
+    EXPECT_EQ(window->SetClientSize(&size, ZK_CLIENT_SIZE_SURFACE_ONLY | 0xF0), 0u);
+    RECT after{}, client{};
+    GetWindowRect(window->windowHandle, &after);
+    GetClientRect(window->windowHandle, &client);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(client, (RECT{0, 0, 300, 200}));
+    SIZE surface{};
+    window->GetSize(&surface);
+    EXPECT_EQ(surface.cx, 120);
+    EXPECT_EQ(surface.cy, 90);
+    ASSERT_NE(window->shapeMask, nullptr);
+    EXPECT_EQ(window->shapeMask[9 * 120 + 9], 255);
+    EXPECT_EQ(window->shapeMask[89 * 120 + 119], 0) << "the mask has the new size";
+}
+
+TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
+{
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    const SIZE size{50, 50};
+    EXPECT_EQ(unready->SetClientSize(&size, 0), ZK_E_WINDOW_NOT_CREATED);
+
+    Class_ZkWindowD2D* window = NewWindow();
+    EXPECT_EQ(window->SetClientSize(nullptr, 0), ZK_FAIL);
+    if (Quillon().refuseLocks) {
+        Quillon().refuseLocks(1);
+        EXPECT_EQ(window->SetClientSize(&size, 0), ZK_FAIL);
+        QuillonLockSite site{};
+        Quillon().lastLockSite(&site);
+        EXPECT_EQ(site.line, 646u);
+        EXPECT_EQ(window->clientWidth, 300);
+    }
+    if (SoftD2D().Present()) {
+        const uint32_t held = Quillon().heldLocks ? Quillon().heldLocks() : 0;
+        ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+        EXPECT_EQ(window->SetClientSize(&size, 0), ZK_FAIL);
+        EXPECT_EQ(window->IsCreated(), 0u) << "only ResetData and Create bring it back";
+        EXPECT_TRUE(IsWindow(window->windowHandle));
+        if (Quillon().heldLocks) {
+            EXPECT_EQ(Quillon().heldLocks(), held);
+        }
+        EXPECT_EQ(window->Present(), ZK_E_WINDOW_NOT_CREATED);
+        HWND old = window->windowHandle;
+        EXPECT_EQ(window->ResetData(), 0u);
+        DestroyWindow(old);
+        WindowRecord record(WindowSpec{});
+        EXPECT_EQ(window->Create(&record.info), 0u);
+    }
+}
+
+TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
+{
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+    EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
+    EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
+
+    WindowSpec spec;
+    spec.cursor = wait;
+    Class_ZkWindowD2D* window = NewWindow(spec);
+    EXPECT_EQ(window->SetWindowCursor(cross), wait);
+    EXPECT_EQ(GetCursor(), cross) << "a new cursor is set at once";
+    SetCursor(wait);
+    EXPECT_EQ(window->SetWindowCursor(cross), cross) << "the same cursor again is only stored";
+    EXPECT_EQ(GetCursor(), wait);
+}
+
+TEST_F(WindowOperations, HandlesActivityMessagesAndReservedSlot)
+{
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    EXPECT_EQ(unready->GetWindowHandle(), nullptr);
+    EXPECT_EQ(unready->GetInstanceHandle(), nullptr);
+    EXPECT_EQ(unready->GetOpacity(), 0);
+    EXPECT_FALSE(unready->IsActive());
+    EXPECT_EQ(unready->SendWindowMessage(WM_APP, 0, 0), 0);
+    EXPECT_EQ(unready->SetOpacity(10), 0u);
+    unready->Reserved15();
+
+    WindowSpec spec;
+    spec.show = SW_SHOWNOACTIVATE;
+    Class_ZkWindowD2D* window = NewWindow(spec);
+    EXPECT_EQ(window->GetWindowHandle(), window->windowHandle);
+    EXPECT_EQ(window->GetInstanceHandle(), GetModuleHandleW(nullptr));
+    EXPECT_EQ(window->IsActive(), GetActiveWindow() == window->windowHandle ? TRUE : FALSE);
+    SetActiveWindow(window->windowHandle);
+    EXPECT_EQ(window->IsActive(), GetActiveWindow() == window->windowHandle ? TRUE : FALSE);
+    SetActiveWindow(messageWindow);
+    if (GetActiveWindow() != window->windowHandle) {
+        EXPECT_FALSE(window->IsActive());
+    }
+    // A message the window leaves to the system comes back with the system's answer.
+    wchar_t title[32] = {};
+    EXPECT_EQ(window->SendWindowMessage(WM_GETTEXT, 32, reinterpret_cast<LPARAM>(title)), 12);
+    EXPECT_STREQ(title, L"Tessary test");
+    window->Reserved15();
+    EXPECT_EQ(window->IsCreated(), 1u);
+}

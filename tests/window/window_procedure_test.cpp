@@ -1,0 +1,157 @@
+// The window procedure and the host's message handlers: the handler table's states and codes,
+// the cursor, painting, and the window property at destruction.
+#include "window_fixture.h"
+
+using namespace window_test;
+
+namespace {
+
+struct Call {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    Class_ZkWindow* zkWindow;
+};
+std::vector<Call> g_calls;
+
+LRESULT First(HWND w, UINT m, WPARAM wp, LPARAM lp, Class_ZkWindow* z)
+{
+    g_calls.push_back(Call{w, m, wp, lp, z});
+    return 111;
+}
+
+LRESULT Second(HWND w, UINT m, WPARAM wp, LPARAM lp, Class_ZkWindow* z)
+{
+    g_calls.push_back(Call{w, m, wp, lp, z});
+    return 222;
+}
+
+} // namespace
+
+class WindowProcedure : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        g_calls.clear();
+    }
+};
+
+TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
+{
+    const UINT m = WM_APP + 7;
+    Class_ZkWindowD2D* window = NewWindowObject();
+    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr) << "not created: nothing stored";
+    EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
+    EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
+    EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
+
+    WindowRecord record(WindowSpec{});
+    ASSERT_EQ(window->Create(&record.info), 0u);
+    EXPECT_TRUE(window->handlers->empty());
+    EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_NO_HANDLER);
+    EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_NO_HANDLER);
+
+    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr);
+    EXPECT_EQ(window->SetMessageHandler(m, &Second), &First);
+    EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
+    EXPECT_EQ(window->SendWindowMessage(m, 5, 6), 222);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].window, window->windowHandle);
+    EXPECT_EQ(g_calls[0].message, m);
+    EXPECT_EQ(g_calls[0].wParam, 5u);
+    EXPECT_EQ(g_calls[0].lParam, 6);
+    EXPECT_EQ(g_calls[0].zkWindow, static_cast<Class_ZkWindow*>(window));
+
+    EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
+    EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_HANDLER_ALREADY_SUSPENDED);
+    EXPECT_EQ(window->SendWindowMessage(m, 0, 0), 0) << "a suspended handler leaves the message to the system";
+    EXPECT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(window->ResumeMessageHandler(m), 0u);
+    EXPECT_EQ(window->SendWindowMessage(m, 0, 0), 222);
+
+    // Suspended, then removed: the suspended handler comes back.
+    EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
+    EXPECT_EQ(window->RemoveMessageHandler(m), &Second);
+    EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
+    EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_NO_HANDLER);
+
+    // Suspended, then set: the new handler is active and the suspended one forgotten.
+    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr);
+    EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
+    EXPECT_EQ(window->SetMessageHandler(m, &Second), nullptr) << "the former active handler was null";
+    EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
+    EXPECT_EQ(window->RemoveMessageHandler(m), &Second);
+
+    // A null handler makes an entry that the window procedure treats as absent.
+    EXPECT_EQ(window->SetMessageHandler(m, nullptr), nullptr);
+    EXPECT_EQ(window->SendWindowMessage(m, 0, 0), 0);
+    EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
+    EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
+    EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
+    EXPECT_TRUE(window->handlers->empty());
+}
+
+TEST_F(WindowProcedure, CursorMessagesNeverReachAHostHandler)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+    ASSERT_NE(cross, wait);
+    window->SetMessageHandler(WM_SETCURSOR, &First);
+
+    EXPECT_EQ(window->SetWindowCursor(cross), nullptr);
+    SetCursor(wait);
+    EXPECT_EQ(window->SendWindowMessage(WM_SETCURSOR, WPARAM(window->windowHandle), MAKELPARAM(HTCAPTION, 0)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), cross);
+    EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
+{
+    Class_ZkWindowD2D* window = NewWindow();
+    static size_t updatesAtHandler;
+    static uint32_t modifiedAtHandler;
+    static Class_ZkWindowD2D* painted;
+    painted = window;
+    updatesAtHandler = 99;
+    modifiedAtHandler = 99;
+    window->SetMessageHandler(WM_PAINT, [](HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
+        updatesAtHandler = WindowTest::Updates().size();
+        modifiedAtHandler = painted->modified;
+        return 5;
+    });
+    const RECT drawn{10, 10, 20, 20};
+    ASSERT_EQ(window->FillRect(kRed, &drawn), 0u);
+    ClearUpdates();
+
+    EXPECT_EQ(window->SendWindowMessage(WM_PAINT, 0, 0), 5);
+    EXPECT_EQ(updatesAtHandler, 1u) << "the drawn rectangle was presented before the handler ran";
+    EXPECT_EQ(modifiedAtHandler, 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, (RECT{10, 10, 20, 20}));
+}
+
+TEST_F(WindowProcedure, DestroyHandlerRunsThenThePropertyGoes)
+{
+    static HANDLE propertyDuringDestroy;
+    Class_ZkWindowD2D* handled = NewWindow();
+    HWND handle = handled->windowHandle;
+    handled->SetMessageHandler(WM_DESTROY, [](HWND w, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
+        propertyDuringDestroy = GetPropW(w, L"ZkWindow::this");
+        return 0;
+    });
+    handled->SetMessageHandler(WM_NCDESTROY, &First);
+    DestroyWindow(handle);
+    EXPECT_EQ(propertyDuringDestroy, static_cast<HANDLE>(handled));
+    EXPECT_TRUE(g_calls.empty()) << "after WM_DESTROY the property is gone, so WM_NCDESTROY is the system's";
+
+    // Without a WM_DESTROY handler the property stays until the window is gone.
+    Class_ZkWindowD2D* unhandled = NewWindow();
+    unhandled->SetMessageHandler(WM_NCDESTROY, &First);
+    DestroyWindow(unhandled->windowHandle);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].message, UINT(WM_NCDESTROY));
+}

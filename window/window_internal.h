@@ -1,0 +1,69 @@
+// What the window's source files share: the component guard with the window's source position,
+// the window-target properties, and small release helpers.
+#pragma once
+
+#include "window/window.h"
+#include <quillon.h>
+
+namespace tessary::window {
+
+// The component library records where an object was locked: this file name and the build stamp,
+// widened from the compiler's "Mmm dd yyyy" and "hh:mm:ss".
+inline constexpr const wchar_t* kSourceFile = L".\\ZkWindow";
+inline constexpr const wchar_t* kBuildDate = L"" __DATE__;
+inline constexpr const wchar_t* kBuildTime = L"" __TIME__;
+
+// Source lines the component guard is taken at, one per guarded operation.
+inline constexpr uint32_t kLineCreate = 136;
+inline constexpr uint32_t kLineReset = 163;
+inline constexpr uint32_t kLinePresent = 411;
+inline constexpr uint32_t kLineOperation = 646;
+
+// The property every library window carries, naming its window object.
+inline constexpr const wchar_t* kWindowProperty = L"ZkWindow::this";
+
+// Holds the object's component lock for a scope. A refused lock is not held and owes no unlock.
+class ComponentGuard {
+public:
+    ComponentGuard(Class_QUOR* object, uint32_t line)
+        : _object(object), _held(LockObjectAt(object, kSourceFile, line, kBuildDate, kBuildTime) == 0)
+    {
+    }
+    ~ComponentGuard()
+    {
+        if (_held)
+            UnlockObjectAt(_object);
+    }
+    ComponentGuard(const ComponentGuard&) = delete;
+    ComponentGuard& operator=(const ComponentGuard&) = delete;
+
+    bool Held() const { return _held; }
+
+private:
+    Class_QUOR* _object;
+    bool _held;
+};
+
+// The window object named by the creation block that WM_NCCREATE carries, when that block is the one
+// Create is passing to CreateWindowExW on this thread; null otherwise.
+Class_ZkWindowD2D* WindowObjectOfCreation(const CREATESTRUCTW* systemBlock);
+
+// A new window target from the library's Direct2D factory, cleared to transparent once; null on failure.
+ID2D1DCRenderTarget* MakeWindowTarget();
+
+// Fills the client area black through GDI, as the window looks before its first presentation.
+void PaintClientBlack(HWND window);
+
+// Deletes a region object the window owns: both handles, the GDI+ copy and the record.
+void DestroyOwnedRegion(Class_ZkRegion*& region);
+
+template <class T>
+void ReleaseAndNull(T*& pointer)
+{
+    if (pointer) {
+        pointer->Release();
+        pointer = nullptr;
+    }
+}
+
+} // namespace tessary::window
