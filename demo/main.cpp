@@ -2,7 +2,6 @@
 // saves a screenshot of it as a PNG, and reports how long presentations take.
 #include "interface.h"
 #include "screenshot.h"
-#include <objidl.h> // GDI+ needs its COM types, which WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
 #include <cstdio>
 

@@ -1,5 +1,6 @@
 // The process-wide context, and what the module's attach and detach notifications do with it.
 #include "frame/context.h"
+#include "text/font_loaders.h"
 #include <quillon.h>
 
 namespace tessary {
@@ -34,6 +35,9 @@ BOOL ProcessAttach(HMODULE module)
 
     InitializeCriticalSection(&c.graphicsLock);
     InitializeCriticalSection(&c.windowTargetLock);
+    // The loaders live as long as the process; initialisation registers them with DirectWrite.
+    c.fontCollectionLoader = FontCollectionLoader();
+    c.fontFileLoader = FontFileLoader();
 
     HMODULE user32 = nullptr;
     GetModuleByName(L"User32.dll", &user32);

@@ -66,6 +66,15 @@ public:
     WindowTargetLockGuard() : ScopedLock(Context().windowTargetLock) {}
 };
 
+// The calling thread holds GraphicsLock. The section records its owner's thread id, so this is exact
+// for the caller even while other threads wait on it.
+inline bool CallerHoldsGraphicsLock()
+{
+    const CRITICAL_SECTION& section = Context().graphicsLock;
+    return section.RecursionCount > 0 &&
+           reinterpret_cast<uintptr_t>(section.OwningThread) == uintptr_t(GetCurrentThreadId());
+}
+
 // Posts the host's device-lost message when EndDraw reported a lost device and a handler is set.
 void NotifyIfDeviceLost(HRESULT endDrawResult);
 

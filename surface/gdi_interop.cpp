@@ -3,7 +3,6 @@
 // hands the host a GDI+ bitmap whose pixels replace the surface's at the end of the next pass.
 #include "frame/context.h"
 #include "surface/surface.h"
-#include <objidl.h> // GDI+ needs its COM types, which WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
 #include <wrl/client.h>
 #include <cmath>

@@ -17,15 +17,6 @@ bool FitsBuffer(const RECT& r, int32_t width, int32_t height)
            r.top < r.bottom && r.bottom <= height;
 }
 
-// The calling thread holds GraphicsLock. The section records its owner's thread id, so this is exact
-// for the caller even though other threads may be changing it.
-bool CallerHoldsGraphicsLock()
-{
-    const CRITICAL_SECTION& section = Context().graphicsLock;
-    return section.RecursionCount > 0 &&
-           reinterpret_cast<uintptr_t>(section.OwningThread) == uintptr_t(GetCurrentThreadId());
-}
-
 } // namespace
 
 uint32_t Class_ZkGraphicSurfaceD2D::LockAlphaMask(const RECT* rect, uint8_t** bits, int32_t* width, int32_t* height,

@@ -1,6 +1,5 @@
 // Region objects: creation, destruction and the GDI+ copy that follows every change of shape.
 #include "surface/region.h"
-#include <objidl.h> // GDI+ needs its COM types, which WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
 
 namespace tessary {

@@ -8,7 +8,6 @@
 #include "frame/registries.h"
 #include "surface/surface.h"
 #include "text/text_format_cache.h"
-#include <objidl.h> // GDI+ needs its COM types, which WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
 #include <wrl/client.h>
 

@@ -4,7 +4,6 @@
 #include "frame/registries.h"
 #include "surface/region.h"
 #include "surface/surface.h"
-#include <objidl.h> // GDI+ needs its COM types, which WIN32_LEAN_AND_MEAN leaves out
 #include <gdiplus.h>
 #include <wrl/client.h>
 
@@ -77,6 +76,9 @@ void Class_ZkGraphicSurfaceD2D::ReleaseSurfaceState()
     opacity = 255;
     modified = 1;
     surfaceRect = RectF{};
+    // A reset between LockAlphaMask and UnlockAlphaMask gives back the lock the host would have left.
+    if (alphaMaskLocked && CallerHoldsGraphicsLock())
+        LeaveCriticalSection(&Context().graphicsLock);
     alphaMaskLocked = 0;
     bltRect = RectF{};
     SetRectRgn(updateRegion.handle, 0, 0, 0, 0);

@@ -1,7 +1,6 @@
 // CreateAlphaRegion and GetGdiplusBitmap: regions read back rectangle by rectangle, and GDI+
 // drawing by the host arriving in the surface byte for byte at the end of the next pass.
 #include "compose_support.h"
-#include <objidl.h>
 #include <gdiplus.h>
 
 using namespace compose_test;

@@ -68,6 +68,13 @@ TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLock)
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{10, 20, 30, 25}}));
     EXPECT_EQ(surface->UnlockAlphaMask(), ZK_OK);
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+
+    // A reset while locked gives the lock back rather than leaving every other thread blocked for good.
+    ASSERT_EQ(LockMask(surface, RECT{0, 0, 10, 10}, lock), ZK_OK);
+    EXPECT_FALSE(OtherThreadCanTakeGraphicsLock());
+    surface->ResetData();
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+    EXPECT_EQ(surface->UnlockAlphaMask(), ZK_FAIL);
 }
 
 TEST_F(OpacityMask, InvalidRectanglesAndStrayUnlocksAreRefusedWithoutALock)

@@ -1,7 +1,6 @@
 // FillRect, ClearRect and ClearRegion: pixels read back, the clip region honoured piece by piece,
 // and the update region as later copies and presentation rely on it.
 #include "surface_fixture.h"
-#include <objidl.h>
 #include <gdiplus.h>
 
 using namespace surface_test;

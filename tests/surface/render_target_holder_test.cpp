@@ -3,7 +3,6 @@
 #include "surface_fixture.h"
 #include <Tessary.h>
 #include <algorithm>
-#include <objidl.h>
 #include <gdiplus.h>
 
 using namespace surface_test;

@@ -1,6 +1,5 @@
 // Creation, reset, resize and the geometry slots of a surface on a registered window target.
 #include "surface_fixture.h"
-#include <objidl.h>
 #include <gdiplus.h>
 
 using namespace surface_test;
