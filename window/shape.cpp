@@ -31,7 +31,7 @@ void FillShapeMask(uint8_t* mask, int32_t width, int32_t height, HRGN shape)
 
     std::memset(mask, 0, static_cast<size_t>(width) * static_cast<size_t>(height));
     ForEachRegionRect(copy, [&](const RECT& r) {
-        for (LONG y = r.top; y + 1 < r.bottom; ++y)
+        for (LONG y = r.top; y < r.bottom; ++y)
             std::memset(mask + static_cast<size_t>(y) * width + r.left, 255, static_cast<size_t>(r.right - r.left));
     });
     DeleteObject(copy);

@@ -73,10 +73,10 @@ protected:
 
     Class_ZkWindowD2D* ShownWindow()
     {
-        WindowSpec spec;
-        spec.x = kLeft;
-        spec.y = kTop;
-        return NewWindow(spec);
+        WindowParams params;
+        params.x = kLeft;
+        params.y = kTop;
+        return NewWindow(params);
     }
 
 private:

@@ -9,7 +9,7 @@ class Shape : public WindowTest {};
 
 TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
 {
-    WindowSpec small;
+    WindowParams small;
     small.cx = 5;
     small.cy = 3;
     Class_ZkWindowD2D* window = NewWindow(small);

@@ -12,7 +12,7 @@ class WindowCreate : public WindowTest {};
 TEST_F(WindowCreate, RecordErrorsComeFirstAndTouchNothing)
 {
     Class_ZkWindowD2D* window = NewWindowObject();
-    WindowRecord record(WindowSpec{});
+    WindowRecord record(WindowParams{});
 
     ZkWindowCreateInfo wrongFourCC = record.info;
     wrongFourCC.fourcc = ZK_FOURCC_SURFACE;
@@ -39,7 +39,7 @@ TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
 {
     ASSERT_TRUE(Quillon().refuseLocks && Quillon().lastLockSite && Quillon().heldLocks);
     Class_ZkWindowD2D* window = NewWindowObject();
-    WindowRecord record(WindowSpec{});
+    WindowRecord record(WindowParams{});
 
     Quillon().refuseLocks(1);
     EXPECT_EQ(window->Create(&record.info), ZK_FAIL);
@@ -64,12 +64,12 @@ TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
 
 TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
 {
-    WindowSpec spec;
-    spec.style = WS_OVERLAPPEDWINDOW;
-    spec.exStyle = 0;
-    spec.cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
-    spec.reserved = 0x1234;
-    WindowRecord record(spec);
+    WindowParams params;
+    params.style = WS_OVERLAPPEDWINDOW;
+    params.exStyle = 0;
+    params.cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    params.reserved = 0x1234;
+    WindowRecord record(params);
     const CREATESTRUCTW before = record.block;
     Class_ZkWindowD2D* window = NewWindowObject();
     ASSERT_EQ(window->Create(&record.info), 0u);
@@ -95,7 +95,7 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     EXPECT_EQ(window->clientWidth, 300);
     EXPECT_EQ(window->clientHeight, 200);
     EXPECT_EQ(window->GetInstanceHandle(), GetModuleHandleW(nullptr));
-    EXPECT_EQ(window->cursor, spec.cursor);
+    EXPECT_EQ(window->cursor, params.cursor);
     EXPECT_EQ(window->reservedValue, 0x1234u);
     EXPECT_EQ(window->GetOpacity(), 255);
     EXPECT_EQ(window->updateOnClear, 1u);
@@ -120,7 +120,7 @@ TEST_F(WindowCreate, FirstPresentationSendsTheWholeTransparentSurface)
 
     // SW_HIDE: the window exists, hidden, and was presented all the same.
     ClearUpdates();
-    WindowSpec hidden;
+    WindowParams hidden;
     hidden.show = SW_HIDE;
     Class_ZkWindowD2D* second = NewWindow(hidden);
     EXPECT_FALSE(IsWindowVisible(second->windowHandle));
@@ -132,12 +132,12 @@ TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
     HICON first = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     HICON second = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_ERROR));
     ASSERT_NE(first, second);
-    WindowSpec spec;
-    spec.className = L"TessaryTestSharedClass";
-    spec.icon = first;
-    Class_ZkWindowD2D* a = NewWindow(spec);
-    spec.icon = second;
-    Class_ZkWindowD2D* b = NewWindow(spec);
+    WindowParams params;
+    params.className = L"TessaryTestSharedClass";
+    params.icon = first;
+    Class_ZkWindowD2D* a = NewWindow(params);
+    params.icon = second;
+    Class_ZkWindowD2D* b = NewWindow(params);
     ASSERT_NE(a->windowHandle, b->windowHandle);
     EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(b->windowHandle, GCLP_HICON)), first);
     EXPECT_EQ(GetPropW(b->windowHandle, L"ZkWindow::this"), static_cast<HANDLE>(b));
@@ -149,7 +149,7 @@ TEST_F(WindowCreate, SystemWindowFailureIsReportedAndCreateMayBeTriedAgain)
     Class_ZkWindowD2D* window = NewWindowObject();
     const uint32_t heldBefore = Quillon().heldLocks ? Quillon().heldLocks() : 0;
 
-    WindowSpec badParent;
+    WindowParams badParent;
     badParent.style = WS_CHILD;
     badParent.parent = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
     WindowRecord orphan(badParent);
@@ -158,19 +158,19 @@ TEST_F(WindowCreate, SystemWindowFailureIsReportedAndCreateMayBeTriedAgain)
     EXPECT_EQ(window->windowHandle, nullptr);
     EXPECT_EQ(window->handlers, nullptr) << "the failure path resets the object";
 
-    WindowSpec noClass;
+    WindowParams noClass;
     noClass.className = nullptr;
     WindowRecord nameless(noClass);
     EXPECT_EQ(window->Create(&nameless.info), ZK_E_CREATE_WINDOW_FAILED);
 
-    WindowRecord noBlock(WindowSpec{});
+    WindowRecord noBlock(WindowParams{});
     noBlock.info.creation = nullptr;
     EXPECT_EQ(window->Create(&noBlock.info), ZK_E_CREATE_WINDOW_FAILED);
     if (Quillon().heldLocks) {
         EXPECT_EQ(Quillon().heldLocks(), heldBefore);
     }
 
-    WindowRecord good(WindowSpec{});
+    WindowRecord good(WindowParams{});
     EXPECT_EQ(window->Create(&good.info), 0u);
     EXPECT_EQ(window->IsCreated(), 1u);
 }
@@ -179,7 +179,7 @@ TEST_F(WindowCreate, DeviceFailuresResetTheObjectAndLeakNothing)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindowObject();
-    WindowRecord record(WindowSpec{});
+    WindowRecord record(WindowParams{});
     const LONG live = SoftD2D().liveObjectCount();
 
     // No window target.
@@ -241,7 +241,7 @@ TEST_F(WindowCreate, ResetReturnsTheObjectToConstructedAndLeavesTheSystemWindow)
     EXPECT_EQ(SendMessageW(handle, WM_APP, 0, 0), 0);
     DestroyWindow(handle);
 
-    WindowRecord again(WindowSpec{});
+    WindowRecord again(WindowParams{});
     EXPECT_EQ(window->Create(&again.info), 0u);
     EXPECT_EQ(window->ResetData(), 0u);
     EXPECT_EQ(window->ResetData(), 0u) << "a second reset has nothing left to do";

@@ -109,28 +109,28 @@ const QuillonControl& Quillon()
     return control;
 }
 
-WindowRecord::WindowRecord(const WindowSpec& spec)
+WindowRecord::WindowRecord(const WindowParams& params)
 {
     block.hInstance = GetModuleHandleW(nullptr);
-    block.hMenu = spec.menu;
-    block.hwndParent = spec.parent;
-    block.cx = spec.cx;
-    block.cy = spec.cy;
-    block.x = spec.x;
-    block.y = spec.y;
+    block.hMenu = params.menu;
+    block.hwndParent = params.parent;
+    block.cx = params.cx;
+    block.cy = params.cy;
+    block.x = params.x;
+    block.y = params.y;
     block.style = 0; // the class style
     block.lpszName = L"Tessary test";
-    block.lpszClass = spec.className;
-    block.dwExStyle = spec.exStyle;
+    block.lpszClass = params.className;
+    block.dwExStyle = params.exStyle;
     info.fourcc = ZK_FOURCC_WINDOW;
     info.size = sizeof(ZkWindowCreateInfo);
-    info.reserved = spec.reserved;
+    info.reserved = params.reserved;
     info.creation = &block;
-    info.style = spec.style;
-    info.icon = spec.icon;
-    info.smallIcon = spec.icon;
-    info.cursor = spec.cursor;
-    info.showCommand = uint32_t(spec.show);
+    info.style = params.style;
+    info.icon = params.icon;
+    info.smallIcon = params.icon;
+    info.cursor = params.cursor;
+    info.showCommand = uint32_t(params.show);
 }
 
 std::vector<LayeredUpdate>& WindowTest::Updates()
@@ -194,12 +194,12 @@ Class_ZkWindowD2D* WindowTest::NewWindowObject()
     return window;
 }
 
-Class_ZkWindowD2D* WindowTest::NewWindow(const WindowSpec& spec)
+Class_ZkWindowD2D* WindowTest::NewWindow(const WindowParams& params)
 {
     Class_ZkWindowD2D* window = NewWindowObject();
     if (!window)
         return nullptr;
-    WindowRecord record(spec);
+    WindowRecord record(params);
     EXPECT_EQ(window->Create(&record.info), 0u);
     return window;
 }

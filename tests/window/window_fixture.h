@@ -56,7 +56,7 @@ struct LayeredUpdate {
     std::vector<uint32_t> pixels; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
 };
 
-struct WindowSpec {
+struct WindowParams {
     int32_t x = -4000, y = -4000; // off every screen unless a test wants to see it
     int32_t cx = 300, cy = 200;
     DWORD style = WS_POPUP;
@@ -72,7 +72,7 @@ struct WindowSpec {
 
 // The record and creation block a host would pass; the block lives in the returned object.
 struct WindowRecord {
-    explicit WindowRecord(const WindowSpec& spec);
+    explicit WindowRecord(const WindowParams& params);
     WindowRecord(const WindowRecord&) = delete;
     CREATESTRUCTW block{};
     ZkWindowCreateInfo info{};
@@ -86,8 +86,8 @@ protected:
 
     // Constructed through the factory, not created; destroyed (window and object) in TearDown.
     Class_ZkWindowD2D* NewWindowObject();
-    // Created from the spec; the test fails when Create does not return 0.
-    Class_ZkWindowD2D* NewWindow(const WindowSpec& spec = {});
+    // Created from the params; the test fails when Create does not return 0.
+    Class_ZkWindowD2D* NewWindow(const WindowParams& params = {});
 
 public:
     // Calls made since the last ClearUpdates; forwarded to the system when `forward` is set.

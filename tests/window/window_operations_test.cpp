@@ -23,11 +23,11 @@ TEST_F(WindowOperations, ClientSizeToTheSameSizeKeepsTheContent)
 
 TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
 {
-    WindowSpec spec;
-    spec.x = -3000;
-    spec.y = -2500;
-    spec.reserved = 77;
-    Class_ZkWindowD2D* window = NewWindow(spec);
+    WindowParams params;
+    params.x = -3000;
+    params.y = -2500;
+    params.reserved = 77;
+    Class_ZkWindowD2D* window = NewWindow(params);
     ASSERT_EQ(window->FillRect(kRed, nullptr), 0u);
     ASSERT_EQ(window->Present(), 0u);
     RECT before{};
@@ -62,9 +62,9 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
 
 TEST_F(WindowOperations, ClientSizeFitsAFramedWindow)
 {
-    WindowSpec spec;
-    spec.style = WS_OVERLAPPEDWINDOW;
-    Class_ZkWindowD2D* window = NewWindow(spec);
+    WindowParams params;
+    params.style = WS_OVERLAPPEDWINDOW;
+    Class_ZkWindowD2D* window = NewWindow(params);
     const SIZE size{420, 260};
     EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
     RECT client{};
@@ -123,7 +123,7 @@ TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
         HWND old = window->windowHandle;
         EXPECT_EQ(window->ResetData(), 0u);
         DestroyWindow(old);
-        WindowRecord record(WindowSpec{});
+        WindowRecord record(WindowParams{});
         EXPECT_EQ(window->Create(&record.info), 0u);
     }
 }
@@ -136,9 +136,9 @@ TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
     EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
     EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
 
-    WindowSpec spec;
-    spec.cursor = wait;
-    Class_ZkWindowD2D* window = NewWindow(spec);
+    WindowParams params;
+    params.cursor = wait;
+    Class_ZkWindowD2D* window = NewWindow(params);
     EXPECT_EQ(window->SetWindowCursor(cross), wait);
     EXPECT_EQ(GetCursor(), cross) << "a new cursor is set at once";
     SetCursor(wait);
@@ -157,9 +157,9 @@ TEST_F(WindowOperations, HandlesActivityMessagesAndReservedSlot)
     EXPECT_EQ(unready->SetOpacity(10), 0u);
     unready->Reserved15();
 
-    WindowSpec spec;
-    spec.show = SW_SHOWNOACTIVATE;
-    Class_ZkWindowD2D* window = NewWindow(spec);
+    WindowParams params;
+    params.show = SW_SHOWNOACTIVATE;
+    Class_ZkWindowD2D* window = NewWindow(params);
     EXPECT_EQ(window->GetWindowHandle(), window->windowHandle);
     EXPECT_EQ(window->GetInstanceHandle(), GetModuleHandleW(nullptr));
     EXPECT_EQ(window->IsActive(), GetActiveWindow() == window->windowHandle ? TRUE : FALSE);

@@ -47,7 +47,7 @@ TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
     EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
 
-    WindowRecord record(WindowSpec{});
+    WindowRecord record(WindowParams{});
     ASSERT_EQ(window->Create(&record.info), 0u);
     EXPECT_TRUE(window->handlers->empty());
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_NO_HANDLER);
