@@ -14,38 +14,6 @@ T Entry(HMODULE module, const char* name)
 
 tessary::UpdateLayeredWindowIndirectFn g_system = nullptr;
 
-// Copies a DC's pixels from (x, y), alpha included, through a 32-bit top-down DIB section of our own.
-std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t x = 0, int32_t y = 0)
-{
-    std::vector<uint32_t> pixels;
-    if (!source || width <= 0 || height <= 0)
-        return pixels;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(nullptr);
-    if (dib && memory && bits) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
-            GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            pixels.assign(p, p + size_t(width) * size_t(height));
-        }
-        SelectObject(memory, old);
-    }
-    if (memory)
-        DeleteDC(memory);
-    if (dib)
-        DeleteObject(dib);
-    return pixels;
-}
-
 BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info)
 {
     LayeredUpdate u;
@@ -81,20 +49,6 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 } // namespace
 
 bool WindowTest::forward = false;
-
-const SoftD2DControl& SoftD2D()
-{
-    static const SoftD2DControl control = [] {
-        HMODULE d2d1 = GetModuleHandleW(L"d2d1.dll");
-        SoftD2DControl c;
-        c.failNextEndDraw = Entry<PFN_SoftD2D_FailNextEndDraw>(d2d1, "SoftD2D_FailNextEndDraw");
-        c.failNextCreate = Entry<PFN_SoftD2D_FailNextCreate>(d2d1, "SoftD2D_FailNextCreate");
-        c.clearFailures = Entry<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
-        c.liveObjectCount = Entry<PFN_SoftD2D_LiveObjectCount>(d2d1, "SoftD2D_LiveObjectCount");
-        return c;
-    }();
-    return control;
-}
 
 const QuillonControl& Quillon()
 {
@@ -204,27 +158,6 @@ Class_ZkWindowD2D* WindowTest::NewWindow(const WindowParams& params)
     return window;
 }
 
-std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target)
-{
-    std::vector<uint32_t> pixels;
-    if (!target)
-        return pixels;
-    ID2D1GdiInteropRenderTarget* interop = nullptr;
-    if (FAILED(target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), reinterpret_cast<void**>(&interop))))
-        return pixels;
-    const D2D1_SIZE_U size = target->GetPixelSize();
-    target->BeginDraw();
-    HDC dc = nullptr;
-    if (SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc)) && dc) {
-        pixels = CopyDC(dc, int32_t(size.width), int32_t(size.height));
-        const RECT none{0, 0, 0, 0};
-        interop->ReleaseDC(&none);
-    }
-    target->EndDraw(nullptr, nullptr);
-    interop->Release();
-    return pixels;
-}
-
 std::vector<uint32_t> ScreenPixels(const RECT& area)
 {
     HDC screen = GetDC(nullptr);
@@ -243,21 +176,6 @@ std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window)
     if (target)
         target->Release();
     return pixels;
-}
-
-std::vector<RECT> RegionRects(HRGN region)
-{
-    std::vector<RECT> rects;
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    if (size == 0)
-        return rects;
-    std::vector<unsigned char> data(size);
-    auto* header = reinterpret_cast<RGNDATA*>(data.data());
-    if (GetRegionData(region, size, header) == 0)
-        return rects;
-    const auto* r = reinterpret_cast<const RECT*>(header->Buffer);
-    rects.assign(r, r + header->rdh.nCount);
-    return rects;
 }
 
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects)

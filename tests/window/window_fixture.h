@@ -2,8 +2,9 @@
 // place of UpdateLayeredWindowIndirect, softd2d's and Quillon's test controls, and pixel readback.
 #pragma once
 
-#include "softd2d/include/softd2d_control.h"
 #include "support/library_fixture.h"
+#include "support/readback.h"
+#include "support/softd2d_control.h"
 #include "window/window.h"
 #include <quillon_testing.h>
 #include <gtest/gtest.h>
@@ -12,22 +13,8 @@
 
 namespace window_test {
 
-// softd2d's control entries, or all null with the system's Direct2D.
-struct SoftD2DControl {
-    PFN_SoftD2D_FailNextEndDraw failNextEndDraw = nullptr;
-    PFN_SoftD2D_FailNextCreate failNextCreate = nullptr;
-    PFN_SoftD2D_ClearFailures clearFailures = nullptr;
-    PFN_SoftD2D_LiveObjectCount liveObjectCount = nullptr;
-
-    bool Present() const { return failNextEndDraw && failNextCreate && clearFailures && liveObjectCount; }
-};
-const SoftD2DControl& SoftD2D();
-
-#define REQUIRE_SOFTD2D_CONTROL()                                                                           \
-    do {                                                                                                     \
-        if (!::window_test::SoftD2D().Present())                                                             \
-            GTEST_SKIP() << "softd2d's test control is not loaded";                                          \
-    } while (0)
+using tessary_test::SoftD2DControl;
+inline const SoftD2DControl& SoftD2D() { return tessary_test::SoftD2D(); }
 
 // Quillon's test controls, found by name in quillon.dll.
 struct QuillonControl {
@@ -104,14 +91,13 @@ private:
     tessary::UpdateLayeredWindowIndirectFn _system = nullptr;
 };
 
-// Premultiplied pixels of a render target (pass closed), 0xAARRGGBB, rows top down; empty on failure.
-std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target);
+using tessary_test::CopyDC;
+using tessary_test::ReadPixels;
+using tessary_test::RegionRects;
 // What the screen shows in `area`, 0x00RRGGBB, rows top down; empty on failure.
 std::vector<uint32_t> ScreenPixels(const RECT& area);
 // The window's own surface pixels.
 std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
-// The region's rectangles in GDI's order.
-std::vector<RECT> RegionRects(HRGN region);
 // A region object as the host makes it, for SetShape (which takes it over) or for the test to keep.
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 
@@ -125,13 +111,3 @@ inline constexpr uint32_t kBluePixel = 0xFF0000FF;
 size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected);
 
 } // namespace window_test
-
-inline bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-inline std::ostream& operator<<(std::ostream& out, const RECT& r)
-{
-    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
