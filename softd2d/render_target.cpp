@@ -508,8 +508,8 @@ HRESULT RenderTarget<Interface>::Flush(D2D1_TAG* tag1, D2D1_TAG* tag2) {
     return hr;
 }
 
-// Geometry other than rectangles, layers and text are drawn by nothing here yet: they leave
-// D2DERR_UNSUPPORTED_OPERATION for EndDraw.
+// Geometry other than rectangles, and layers, are drawn by nothing here yet: they leave
+// D2DERR_UNSUPPORTED_OPERATION for EndDraw. Text lives in render_target_text.cpp.
 template <class Interface>
 void RenderTarget<Interface>::DrawLine(D2D1_POINT_2F, D2D1_POINT_2F, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*) { RecordUnsupportedDrawing(); }
 template <class Interface>
@@ -528,13 +528,6 @@ template <class Interface>
 void RenderTarget<Interface>::FillGeometry(ID2D1Geometry*, ID2D1Brush*, ID2D1Brush*) { RecordUnsupportedDrawing(); }
 template <class Interface>
 void RenderTarget<Interface>::FillMesh(ID2D1Mesh*, ID2D1Brush*) { RecordUnsupportedDrawing(); }
-template <class Interface>
-void RenderTarget<Interface>::DrawText(const WCHAR*, UINT, IDWriteTextFormat*, const D2D1_RECT_F*, ID2D1Brush*,
-                                       D2D1_DRAW_TEXT_OPTIONS, DWRITE_MEASURING_MODE) { RecordUnsupportedDrawing(); }
-template <class Interface>
-void RenderTarget<Interface>::DrawTextLayout(D2D1_POINT_2F, IDWriteTextLayout*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS) { RecordUnsupportedDrawing(); }
-template <class Interface>
-void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F, const DWRITE_GLYPH_RUN*, ID2D1Brush*, DWRITE_MEASURING_MODE) { RecordUnsupportedDrawing(); }
 template <class Interface>
 void RenderTarget<Interface>::PushLayer(const D2D1_LAYER_PARAMETERS*, ID2D1Layer*) { RecordUnsupportedDrawing(); }
 template <class Interface>

@@ -311,10 +311,10 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_EQ(S_OK, target->EndDraw(&tag1, &tag2));
     EXPECT_EQ(0u, tag1);
 
-    // Text arrives with its own work; until then it is an unsupported operation.
+    // Text without a format is refused like any drawing call with a missing argument.
     target->BeginDraw();
     target->DrawText(L"x", 1, nullptr, &all, red.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
-    EXPECT_EQ(kUnsupported, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, target->EndDraw(nullptr, nullptr));
 
     // A brush from another factory is refused; one from a sibling target is fine.
     auto otherFactory = MakeFactory();

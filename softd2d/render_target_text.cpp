@@ -1,0 +1,87 @@
+// The text drawing calls of the render targets. DrawText lays its string out and draws the layout;
+// DrawTextLayout replays a layout through our own text renderer; DrawGlyphRun blends DirectWrite's
+// coverage of a run in the brush's paint. Errors are recorded for EndDraw, as for every drawing call.
+#include <cmath>
+
+#include "brushes.h"
+#include "factory.h"
+#include "render_target.h"
+#include "text_rendering.h"
+
+namespace softd2d {
+
+template <class Interface>
+void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GLYPH_RUN* run, ID2D1Brush* brush,
+                                           DWRITE_MEASURING_MODE measuring) {
+    FactoryLock lock(factory_);
+    if (!CanDraw()) return;
+    if (!run || !brush || !run->fontFace || (run->glyphCount && !run->glyphIndices)) return Record(E_INVALIDARG);
+    if (run->glyphCount == 0 || !pixels_) return;
+    AxisMap map;
+    if (!WorldToDevice(&map)) return;
+    Paint paint;
+    ComPtr<BrushSource> hold;
+    HRESULT hr = BrushPaint(brush, map, &paint, &hold);
+    if (hr != S_OK) return Record(hr);  // S_FALSE: the brush paints nothing
+    GlyphCoverage coverage;
+    hr = Guarded([&] {
+        return coverage.Rasterize(SharedDWriteFactory(), *run, origin, map, measuring, textAntialiasMode_,
+                                  OuterPixels(clip_));
+    });
+    if (FAILED(hr)) return Record(hr);
+    if (coverage.Empty()) return;
+    const ImageMapping mask = coverage.Mapping();
+    Fill(Intersect(coverage.DeviceRect(), clip_), paint, &mask, Operator::SourceOver);
+}
+
+template <class Interface>
+void RenderTarget<Interface>::DrawTextLayout(D2D1_POINT_2F origin, IDWriteTextLayout* layout, ID2D1Brush* brush,
+                                             D2D1_DRAW_TEXT_OPTIONS options) {
+    FactoryLock lock(factory_);
+    if (!CanDraw()) return;
+    if (!layout || !brush) return Record(E_INVALIDARG);
+    // The renderer calls back into this target; the factory lock is re-entrant.
+    Record(DrawLayoutOn(this, origin, layout, brush, options));
+}
+
+template <class Interface>
+void RenderTarget<Interface>::DrawText(const WCHAR* text, UINT length, IDWriteTextFormat* format,
+                                       const D2D1_RECT_F* layoutRect, ID2D1Brush* brush, D2D1_DRAW_TEXT_OPTIONS options,
+                                       DWRITE_MEASURING_MODE measuring) {
+    FactoryLock lock(factory_);
+    if (!CanDraw()) return;
+    if ((!text && length) || !format || !layoutRect || !brush || measuring > DWRITE_MEASURING_MODE_GDI_NATURAL)
+        return Record(E_INVALIDARG);
+    IDWriteFactory* dwrite = SharedDWriteFactory();
+    if (!dwrite) return Record(E_FAIL);
+    const FLOAT width = std::fmax(layoutRect->right - layoutRect->left, 0.0f);
+    const FLOAT height = std::fmax(layoutRect->bottom - layoutRect->top, 0.0f);
+    ComPtr<IDWriteTextLayout> layout;
+    HRESULT hr;
+    if (measuring == DWRITE_MEASURING_MODE_NATURAL) {
+        hr = dwrite->CreateTextLayout(text ? text : L"", length, format, width, height, layout.Out());
+    } else {
+        hr = dwrite->CreateGdiCompatibleTextLayout(text ? text : L"", length, format, width, height, dpiX_ / 96.0f,
+                                                   nullptr, measuring == DWRITE_MEASURING_MODE_GDI_NATURAL,
+                                                   layout.Out());
+    }
+    if (FAILED(hr)) return Record(hr);
+    // CLIP keeps the text inside the layout rectangle; the clip stack itself is not touched.
+    const RectD saved = clip_;
+    if (options & D2D1_DRAW_TEXT_OPTIONS_CLIP) {
+        AxisMap map;
+        if (!WorldToDevice(&map)) return;
+        clip_ = Intersect(clip_, MapRect(map, *layoutRect));
+    }
+    DrawTextLayout(D2D1_POINT_2F{layoutRect->left, layoutRect->top}, layout.Get(), brush, options);
+    clip_ = saved;
+}
+
+template void RenderTarget<ID2D1BitmapRenderTarget>::DrawGlyphRun(D2D1_POINT_2F, const DWRITE_GLYPH_RUN*, ID2D1Brush*, DWRITE_MEASURING_MODE);
+template void RenderTarget<ID2D1BitmapRenderTarget>::DrawTextLayout(D2D1_POINT_2F, IDWriteTextLayout*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS);
+template void RenderTarget<ID2D1BitmapRenderTarget>::DrawText(const WCHAR*, UINT, IDWriteTextFormat*, const D2D1_RECT_F*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS, DWRITE_MEASURING_MODE);
+template void RenderTarget<ID2D1DCRenderTarget>::DrawGlyphRun(D2D1_POINT_2F, const DWRITE_GLYPH_RUN*, ID2D1Brush*, DWRITE_MEASURING_MODE);
+template void RenderTarget<ID2D1DCRenderTarget>::DrawTextLayout(D2D1_POINT_2F, IDWriteTextLayout*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS);
+template void RenderTarget<ID2D1DCRenderTarget>::DrawText(const WCHAR*, UINT, IDWriteTextFormat*, const D2D1_RECT_F*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS, DWRITE_MEASURING_MODE);
+
+}  // namespace softd2d

@@ -1,0 +1,270 @@
+// Text on the software targets: layouts drawn through DirectWrite's glyph coverage, read back and
+// compared with where the layout says the text is.
+#include <dwrite.h>
+
+#include <algorithm>
+
+#include "softd2d_test_support.h"
+
+namespace softd2d_test {
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000;   // premultiplied pixel of opaque red, as read back
+constexpr uint32_t kBlue = 0xFF0000FF;
+
+// The pixels that differ from `background`, and their bounding box.
+struct Ink {
+    int count = 0;
+    int full = 0;  // pixels with alpha 255
+    RECT box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+};
+
+Ink InkOf(const std::vector<uint32_t>& pixels, int width, uint32_t background = 0) {
+    Ink ink;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (pixels[i] == background) continue;
+        const int x = int(i % width), y = int(i / width);
+        ++ink.count;
+        if ((pixels[i] >> 24) == 255) ++ink.full;
+        ink.box = {std::min<LONG>(ink.box.left, x), std::min<LONG>(ink.box.top, y), std::max<LONG>(ink.box.right, x + 1),
+                   std::max<LONG>(ink.box.bottom, y + 1)};
+    }
+    return ink;
+}
+
+class TextTest : public SoftD2DTest {
+protected:
+    void SetUp() override {
+        SoftD2DTest::SetUp();
+        ASSERT_EQ(S_OK, DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                            reinterpret_cast<IUnknown**>(dwrite_.GetAddressOf())));
+        // Wine sees the Liberation fonts of the build machine; Windows has Arial.
+        ComPtr<IDWriteFontCollection> system;
+        ASSERT_EQ(S_OK, dwrite_->GetSystemFontCollection(&system));
+        for (const wchar_t* name : {L"Liberation Sans", L"Arial", L"DejaVu Sans"}) {
+            UINT32 index = 0;
+            BOOL exists = FALSE;
+            if (SUCCEEDED(system->FindFamilyName(name, &index, &exists)) && exists) {
+                family_ = name;
+                break;
+            }
+        }
+        if (!family_) GTEST_SKIP() << "no sans-serif family to draw with";
+    }
+
+    ComPtr<IDWriteTextFormat> Format(float size) {
+        ComPtr<IDWriteTextFormat> format;
+        EXPECT_EQ(S_OK, dwrite_->CreateTextFormat(family_, nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
+                                                  DWRITE_FONT_STRETCH_NORMAL, size, L"en-us", &format));
+        if (format) format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+        return format;
+    }
+
+    ComPtr<IDWriteTextLayout> Layout(const wchar_t* text, float size, float width = 1000, float height = 1000) {
+        ComPtr<IDWriteTextLayout> layout;
+        ComPtr<IDWriteTextFormat> format = Format(size);
+        if (format)
+            EXPECT_EQ(S_OK, dwrite_->CreateTextLayout(text, UINT32(wcslen(text)), format.Get(), width, height, &layout));
+        return layout;
+    }
+
+    // One pass drawing `layout` at `origin` on a fresh transparent target, pixels read back.
+    std::vector<uint32_t> Draw(IDWriteTextLayout* layout, D2D1_POINT_2F origin, D2D1_TEXT_ANTIALIAS_MODE mode,
+                               const D2D1_COLOR_F& colour = Color(1, 0, 0, 1)) {
+        ComPtr<ID2D1BitmapRenderTarget> target = MakeTarget(device_.Get(), kWidth, kHeight);
+        Fill(target.Get(), 0);
+        target->SetTextAntialiasMode(mode);
+        ComPtr<ID2D1SolidColorBrush> brush = MakeBrush(target.Get(), colour);
+        target->BeginDraw();
+        target->DrawTextLayout(origin, layout, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+        EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+        return ReadPixels(target.Get());
+    }
+
+    static DWRITE_LINE_METRICS FirstLine(IDWriteTextLayout* layout) {
+        DWRITE_LINE_METRICS line{};
+        UINT32 count = 0;
+        layout->GetLineMetrics(&line, 1, &count);
+        return line;
+    }
+
+    static constexpr int kWidth = 200, kHeight = 80;
+    ComPtr<IDWriteFactory> dwrite_;
+    const wchar_t* family_ = nullptr;
+};
+
+TEST_F(TextTest, GlyphsCoverPixelsOnlyInsideTheLayoutBoundsInTheBrushColour) {
+    ComPtr<IDWriteTextLayout> layout = Layout(L"HH", 40);
+    ASSERT_TRUE(layout);
+    DWRITE_TEXT_METRICS metrics{};
+    ASSERT_EQ(S_OK, layout->GetMetrics(&metrics));
+    const D2D1_POINT_2F origin{20, 10};
+    const float baseline = origin.y + FirstLine(layout.Get()).baseline;
+
+    for (D2D1_TEXT_ANTIALIAS_MODE mode : {D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE, D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE,
+                                          D2D1_TEXT_ANTIALIAS_MODE_ALIASED}) {
+        SCOPED_TRACE(mode);
+        const std::vector<uint32_t> pixels = Draw(layout.Get(), origin, mode);
+        const Ink ink = InkOf(pixels, kWidth);
+        // Two 40-pixel capitals: four stems of some 4 x 28 pixels are fully covered.
+        EXPECT_GE(ink.full, 60);
+        EXPECT_GE(ink.box.left, LONG(origin.x + metrics.left) - 1);
+        EXPECT_LE(ink.box.right, LONG(origin.x + metrics.left + metrics.widthIncludingTrailingWhitespace) + 1);
+        EXPECT_GE(ink.box.top, LONG(origin.y + metrics.top) - 1);
+        EXPECT_LE(ink.box.bottom, LONG(baseline) + 1) << "H has nothing below the baseline";
+        EXPECT_GT(ink.box.right - ink.box.left, LONG(metrics.width / 2));
+        // Red blended by coverage over transparent black stays pure premultiplied red.
+        for (uint32_t p : pixels) {
+            if (!p) continue;
+            ASSERT_EQ((p >> 16) & 0xFF, p >> 24) << Hex(p);
+            ASSERT_EQ(p & 0xFFFF, 0u) << Hex(p);
+        }
+        if (mode == D2D1_TEXT_ANTIALIAS_MODE_ALIASED) {
+            for (uint32_t p : pixels) ASSERT_TRUE(p == 0 || p == kRed) << "aliased coverage is all or nothing: " << Hex(p);
+        } else {
+            EXPECT_GT(ink.count - ink.full, 0) << "antialiased edges are partly covered";
+        }
+    }
+}
+
+TEST_F(TextTest, TransparentColourClipAndBitmapBrush) {
+    ComPtr<IDWriteTextLayout> layout = Layout(L"HHHHHH", 30);
+    ASSERT_TRUE(layout);
+    ComPtr<ID2D1BitmapRenderTarget> target = MakeTarget(device_.Get(), kWidth, kHeight);
+    Fill(target.Get(), kBlue);
+    target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    ComPtr<ID2D1SolidColorBrush> clear = MakeBrush(target.Get(), Color(1, 0, 0, 0));
+    ComPtr<ID2D1SolidColorBrush> red = MakeBrush(target.Get(), Color(1, 0, 0, 1));
+
+    // Alpha 0 changes no pixel at all.
+    target->BeginDraw();
+    target->DrawTextLayout({10, 10}, layout.Get(), clear.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(InkOf(ReadPixels(target.Get()), kWidth, kBlue).count, 0);
+
+    // A clip of the left 60 columns: the text runs on past it, its pixels do not.
+    const D2D1_RECT_F left = Rect(0, 0, 60, kHeight);
+    target->BeginDraw();
+    target->PushAxisAlignedClip(&left, D2D1_ANTIALIAS_MODE_ALIASED);
+    target->DrawTextLayout({10, 10}, layout.Get(), red.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+    target->PopAxisAlignedClip();
+    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    const Ink clipped = InkOf(ReadPixels(target.Get()), kWidth, kBlue);
+    EXPECT_GT(clipped.full, 30);
+    EXPECT_LE(clipped.box.right, 60);
+
+    // A bitmap brush paints the glyphs with its own pixels: opaque green tiles.
+    ComPtr<ID2D1BitmapRenderTarget> tiled = MakeTarget(device_.Get(), kWidth, kHeight);
+    Fill(tiled.Get(), 0);
+    ComPtr<ID2D1Bitmap> green = MakeBitmap(tiled.Get(), 1, 1, {0xFF00FF00});
+    ComPtr<ID2D1BitmapBrush> brush;
+    const D2D1_BITMAP_BRUSH_PROPERTIES wrap{D2D1_EXTEND_MODE_WRAP, D2D1_EXTEND_MODE_WRAP,
+                                            D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR};
+    ASSERT_EQ(S_OK, tiled->CreateBitmapBrush(green.Get(), &wrap, nullptr, &brush));
+    tiled->BeginDraw();
+    tiled->DrawTextLayout({10, 10}, layout.Get(), brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+    ASSERT_EQ(S_OK, tiled->EndDraw(nullptr, nullptr));
+    const std::vector<uint32_t> pixels = ReadPixels(tiled.Get());
+    EXPECT_GT(InkOf(pixels, kWidth).full, 30);
+    for (uint32_t p : pixels) ASSERT_EQ(p & 0x00FF00FF, 0u) << "only green and alpha: " << Hex(p);
+}
+
+TEST_F(TextTest, UnderlineAndStrikethroughFillTheirLines) {
+    const D2D1_POINT_2F origin{20, 5};
+    ComPtr<IDWriteTextLayout> plain = Layout(L"I I", 40);
+    ComPtr<IDWriteTextLayout> underlined = Layout(L"I I", 40);
+    ComPtr<IDWriteTextLayout> struck = Layout(L"I I", 40);
+    ASSERT_TRUE(plain && underlined && struck);
+    const DWRITE_TEXT_RANGE all{0, 3};
+    underlined->SetUnderline(TRUE, all);
+    struck->SetStrikethrough(TRUE, all);
+    DWRITE_TEXT_METRICS metrics{};
+    plain->GetMetrics(&metrics);
+    const int baseline = int(origin.y + FirstLine(plain.Get()).baseline);
+
+    const std::vector<uint32_t> base = Draw(plain.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
+    const std::vector<uint32_t> under = Draw(underlined.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
+    const std::vector<uint32_t> strike = Draw(struck.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
+
+    // Whatever decorations add lies in full rows across the layout: below the baseline for the
+    // underline, between the top and the baseline for the strikethrough.
+    auto added = [&](const std::vector<uint32_t>& decorated) {
+        std::vector<uint32_t> difference(decorated.size(), 0);
+        for (size_t i = 0; i < decorated.size(); ++i)
+            if (decorated[i] != base[i]) difference[i] = decorated[i];
+        return InkOf(difference, kWidth);
+    };
+    const Ink underline = added(under);
+    const Ink strikethrough = added(strike);
+    ASSERT_GT(underline.count, 0);
+    ASSERT_GT(strikethrough.count, 0);
+    EXPECT_GE(underline.box.top, baseline);
+    EXPECT_LE(strikethrough.box.bottom, baseline);
+    EXPECT_GE(strikethrough.box.top, LONG(origin.y + metrics.top));
+    for (const Ink* line : {&underline, &strikethrough}) {
+        EXPECT_LE(line->box.bottom - line->box.top, 6) << "a line a few pixels thick";
+        EXPECT_GE(line->box.right - line->box.left, LONG(metrics.widthIncludingTrailingWhitespace) - 2);
+    }
+}
+
+TEST_F(TextTest, DrawTextLaysOutLikeALayoutAndClipsOnRequest) {
+    ComPtr<IDWriteTextFormat> format = Format(30);
+    ASSERT_TRUE(format);
+    ComPtr<IDWriteTextLayout> layout;
+    ASSERT_EQ(S_OK, dwrite_->CreateTextLayout(L"HHHH", 4, format.Get(), 160, 60, &layout));
+    const std::vector<uint32_t> expected = Draw(layout.Get(), {20, 10}, D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    ASSERT_GT(InkOf(expected, kWidth).full, 30);
+
+    auto drawText = [&](D2D1_RECT_F box, D2D1_DRAW_TEXT_OPTIONS options) {
+        ComPtr<ID2D1BitmapRenderTarget> target = MakeTarget(device_.Get(), kWidth, kHeight);
+        Fill(target.Get(), 0);
+        target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+        ComPtr<ID2D1SolidColorBrush> brush = MakeBrush(target.Get(), Color(1, 0, 0, 1));
+        target->BeginDraw();
+        target->DrawText(L"HHHH", 4, format.Get(), &box, brush.Get(), options, DWRITE_MEASURING_MODE_NATURAL);
+        EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+        return ReadPixels(target.Get());
+    };
+    EXPECT_TRUE(PixelsMatch(drawText(Rect(20, 10, 180, 70), D2D1_DRAW_TEXT_OPTIONS_NONE), expected, kWidth));
+
+    // With CLIP only the layout rectangle is drawn; inside it the pixels are the same.
+    const std::vector<uint32_t> clipped = drawText(Rect(20, 10, 50, 70), D2D1_DRAW_TEXT_OPTIONS_CLIP);
+    std::vector<uint32_t> cut = expected;
+    for (size_t i = 0; i < cut.size(); ++i)
+        if (int(i % kWidth) >= 50) cut[i] = 0;
+    EXPECT_TRUE(PixelsMatch(clipped, cut, kWidth));
+}
+
+TEST_F(TextTest, BadTextCallsAreRecordedForEndDraw) {
+    ComPtr<IDWriteTextLayout> layout = Layout(L"H", 20);
+    ComPtr<IDWriteTextFormat> format = Format(20);
+    ComPtr<ID2D1BitmapRenderTarget> target = MakeTarget(device_.Get(), 40, 40);
+    ComPtr<ID2D1SolidColorBrush> brush = MakeBrush(target.Get(), Color(1, 0, 0, 1));
+    const D2D1_RECT_F box = Rect(0, 0, 40, 40);
+
+    target->DrawTextLayout({0, 0}, layout.Get(), brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+    target->BeginDraw();
+    EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr)) << "drawn outside a pass";
+
+    auto inPass = [&](auto draw) {
+        target->BeginDraw();
+        draw();
+        return target->EndDraw(nullptr, nullptr);
+    };
+    EXPECT_EQ(E_INVALIDARG, inPass([&] { target->DrawTextLayout({0, 0}, nullptr, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE); }));
+    EXPECT_EQ(E_INVALIDARG, inPass([&] { target->DrawTextLayout({0, 0}, layout.Get(), nullptr, D2D1_DRAW_TEXT_OPTIONS_NONE); }));
+    EXPECT_EQ(E_INVALIDARG, inPass([&] { target->DrawGlyphRun({0, 0}, nullptr, brush.Get(), DWRITE_MEASURING_MODE_NATURAL); }));
+    EXPECT_EQ(E_INVALIDARG, inPass([&] {
+        target->DrawText(L"H", 1, nullptr, &box, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    }));
+    EXPECT_EQ(E_INVALIDARG, inPass([&] {
+        target->DrawText(nullptr, 1, format.Get(), &box, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    }));
+    // An empty string draws nothing and is no error.
+    EXPECT_EQ(S_OK, inPass([&] {
+        target->DrawText(L"", 0, format.Get(), &box, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    }));
+}
+
+}  // namespace
+}  // namespace softd2d_test

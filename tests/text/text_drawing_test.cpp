@@ -1,0 +1,239 @@
+// DrawText and MeasureText on surfaces: bounds, the shared caches, the update region, and pixels read
+// back from the own target.
+#include "text/text_format_cache.h"
+#include "text/text_layout.h"
+#include "text_test_support.h"
+
+using namespace surface_test;
+using namespace text_test;
+using tessary::TextFormatCache;
+
+namespace {
+
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
+
+class TextDrawing : public SurfaceTest {
+protected:
+    void SetUp() override
+    {
+        SurfaceTest::SetUp();
+        tessary::ReleaseAllTextFormats();
+        font = HostFont(kKnownFamily, 24);
+        ASSERT_EQ(font->GetLastStatus(), Gdiplus::Ok);
+    }
+    void TearDown() override
+    {
+        tessary::ReleaseAllTextFormats();
+        SurfaceTest::TearDown();
+    }
+
+    RECT Measure(Class_ZkGraphicSurfaceD2D* surface, const wchar_t* text, const Gdiplus::Font* with)
+    {
+        RECT bounds{-7, -7, -7, -7};
+        EXPECT_EQ(surface->MeasureText(&bounds, text, with), ZK_OK);
+        return bounds;
+    }
+
+    long LiveObjects() const { return Control().liveObjectCount ? Control().liveObjectCount() : 0; }
+
+    std::unique_ptr<Gdiplus::Font> font;
+};
+
+RECT Moved(RECT r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+
+// Pixels that differ from `background`, and whether all lie inside `box`.
+struct Marks {
+    int count = 0;
+    bool inside = true;
+};
+
+Marks MarksOf(const std::vector<uint32_t>& pixels, int width, uint32_t background, const RECT& box)
+{
+    Marks marks;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (pixels[i] == background)
+            continue;
+        const LONG x = LONG(i % width), y = LONG(i / width);
+        ++marks.count;
+        if (x < box.left || x >= box.right || y < box.top || y >= box.bottom)
+            marks.inside = false;
+    }
+    return marks;
+}
+
+} // namespace
+
+TEST_F(TextDrawing, UncreatedSurfacesAndMissingArgumentsFail)
+{
+    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
+    RECT bounds{1, 1, 1, 1};
+    const POINT origin{0, 0};
+    EXPECT_EQ(uncreated->MeasureText(&bounds, L"x", font.get()), ZK_FAIL);
+    EXPECT_EQ(uncreated->DrawText(&origin, 0xFF000000u, L"x", font.get(), 0, 0, &bounds), ZK_FAIL);
+    EXPECT_EQ(bounds.left, 1);
+    EXPECT_TRUE(TextFormatCache().empty());
+
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(20, 20);
+    EXPECT_EQ(surface->MeasureText(nullptr, L"x", font.get()), ZK_FAIL);
+    EXPECT_EQ(surface->MeasureText(&bounds, nullptr, font.get()), ZK_FAIL);
+    EXPECT_EQ(surface->DrawText(nullptr, 0xFF000000u, L"x", font.get(), 0, 0, &bounds), ZK_FAIL);
+    EXPECT_EQ(surface->DrawText(&origin, 0xFF000000u, nullptr, font.get(), 0, 0, &bounds), ZK_FAIL);
+}
+
+TEST_F(TextDrawing, MeasuringFollowsTheTextAndShareFormatsAcrossDecorations)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(50, 50);
+    const RECT one = Measure(surface, L"Ag", font.get());
+    EXPECT_EQ(one.left, 0);
+    EXPECT_EQ(one.top, 0);
+    EXPECT_GT(one.right, 10);
+    EXPECT_GE(one.bottom, 24) << "a line is at least the em tall";
+    EXPECT_EQ(TextFormatCache().size(), 1u);
+
+    // Line breaks give more lines, one line height each; a single long line never wraps.
+    const RECT two = Measure(surface, L"Ag\nAg", font.get());
+    const RECT three = Measure(surface, L"Ag\r\nAg\nAg", font.get());
+    EXPECT_EQ(two.right, one.right);
+    EXPECT_NEAR(two.bottom, 2 * one.bottom, 2);
+    EXPECT_NEAR(three.bottom, 3 * one.bottom, 3);
+    const std::wstring longLine(400, L'W');
+    const RECT wide = Measure(surface, longLine.c_str(), font.get());
+    EXPECT_GT(wide.right, 2000) << "no wrap below 65536 DIPs";
+    EXPECT_NEAR(wide.bottom, one.bottom, 1);
+
+    // Trailing spaces widen the bounds; the empty string has none.
+    const RECT spaced = Measure(surface, L"Ag   ", font.get());
+    EXPECT_GT(spaced.right, one.right + 5);
+    EXPECT_EQ(spaced.bottom, one.bottom);
+    EXPECT_EQ(Measure(surface, L"", font.get()).right, 0);
+
+    // Underline and strikeout are per layout: all three fonts share the one format.
+    auto underlined = HostFont(kKnownFamily, 24, Gdiplus::FontStyleUnderline);
+    auto struck = HostFont(kKnownFamily, 24, Gdiplus::FontStyleStrikeout);
+    EXPECT_EQ(Measure(surface, L"Ag", underlined.get()).right, one.right);
+    EXPECT_EQ(Measure(surface, L"Ag", struck.get()).right, one.right);
+    EXPECT_EQ(TextFormatCache().size(), 1u);
+
+    // No font: SYSTEM_FONT's description, cached under its key. (Wine's GDI enumerates no "System"
+    // family, so there it resolves through the private collection; Windows lists it.)
+    LOGFONTW system{};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+    Measure(surface, L"Ag", nullptr);
+    EXPECT_EQ(TextFormatCache().size(), 2u);
+    EXPECT_EQ(TextFormatCache().count(tessary::FormatKey(system)), 1u);
+
+    // ReleaseTextFormats on any surface empties the process-wide cache; measuring makes it again.
+    surface->ReleaseTextFormats();
+    EXPECT_TRUE(TextFormatCache().empty());
+    EXPECT_EQ(Measure(surface, L"Ag", font.get()).right, one.right);
+    EXPECT_EQ(TextFormatCache().size(), 1u);
+}
+
+TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrigin)
+{
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(300, 150);
+    surface->ClearRect(nullptr, 0);
+    surface->EmptyUpdateRegion();
+    surface->modified = 0;
+    surface->published = 1;
+    // The clip region does not limit text.
+    HostRegion corner({{0, 0, 5, 5}});
+    surface->SetClipRegion(&corner.region);
+
+    const RECT measured = Measure(surface, L"Hello", font.get());
+    EXPECT_EQ(surface->published, 1u) << "measuring changes nothing in the surface";
+    const POINT origin{100, 50};
+    RECT drawn{};
+    EXPECT_EQ(surface->DrawText(&origin, 0xFF000000u, L"Hello", font.get(), 0x1234, 0x5678, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, measured) << "relative to the origin";
+    EXPECT_EQ(surface->published, 0u);
+    EXPECT_EQ(surface->modified, 1u);
+    EXPECT_EQ(surface->drawing, 1u) << "the pass stays open";
+    const RECT placed = Moved(measured, 100, 50);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed}));
+    EXPECT_EQ(surface->updateBox.x, float(placed.left));
+    EXPECT_EQ(surface->updateBox.width, float(placed.right - placed.left));
+
+    // Black glyphs inside the placed bounds (a pixel of antialiasing either side), nothing elsewhere.
+    const std::vector<uint32_t> pixels = ReadPixels(surface);
+    ASSERT_EQ(pixels.size(), 300u * 150u);
+    const Marks marks = MarksOf(pixels, 300, 0, {placed.left - 1, placed.top - 1, placed.right + 1, placed.bottom + 1});
+    EXPECT_GT(marks.count, 100);
+    EXPECT_TRUE(marks.inside);
+    for (uint32_t p : pixels)
+        ASSERT_EQ(p & 0x00FFFFFFu, 0u) << "black with coverage as alpha";
+
+    // Without a bounds pointer the region still grows.
+    const POINT elsewhere{10, 100};
+    EXPECT_EQ(surface->DrawText(&elsewhere, 0xFF000000u, L"Hello", font.get(), 0, 0, nullptr), ZK_OK);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed, Moved(measured, 10, 100)}));
+}
+
+TEST_F(TextDrawing, BrushesAreSharedPerColourAcrossSurfaces)
+{
+    Class_ZkGraphicSurfaceD2D* first = NewSurface(200, 60);
+    Class_ZkGraphicSurfaceD2D* second = NewSurface(200, 60);
+    first->FillRect(kOpaqueWhite, nullptr);
+    first->EmptyUpdateRegion();
+    const std::vector<uint32_t> white = ReadPixels(first);
+    const POINT origin{5, 5};
+    const RECT placed = Moved(Measure(first, L"Shared", font.get()), 5, 5);
+
+    // A transparent colour draws nothing visible, yet its brush is cached and the region grows.
+    const long before = LiveObjects();
+    EXPECT_EQ(first->DrawText(&origin, 0x00123456u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
+    EXPECT_EQ(ReadPixels(first), white);
+    EXPECT_TRUE(RegionIs(first->updateRegion.handle, {placed}));
+    if (Control().Present()) {
+        EXPECT_EQ(LiveObjects(), before + 1) << "one brush for the new colour";
+        // A colour new to the cache makes one more brush; the same colour on another surface reuses it.
+        EXPECT_EQ(first->DrawText(&origin, 0xFF2040A0u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
+        EXPECT_EQ(LiveObjects(), before + 2);
+        EXPECT_EQ(second->DrawText(&origin, 0xFF2040A0u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
+        EXPECT_EQ(second->DrawText(&origin, 0x00123456u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
+        EXPECT_EQ(LiveObjects(), before + 2);
+    }
+    // The brush made on the first surface paints on the second: the colour's pixels are there.
+    const std::vector<uint32_t> pixels = ReadPixels(second);
+    int painted = 0;
+    for (uint32_t p : pixels)
+        painted += p == 0xFFA04020u; // opaque 0xFF2040A0 read back as 0xAARRGGBB
+    if (Control().Present())
+        EXPECT_GT(painted, 20);
+}
+
+TEST_F(TextDrawing, WithoutABrushOrATargetTheBoundsStillCount)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(200, 60);
+    surface->ClearRect(nullptr, 0);
+    surface->EmptyUpdateRegion();
+    const POINT origin{3, 4};
+    const RECT measured = Measure(surface, L"Refused", font.get());
+
+    // The brush cannot be made: nothing is drawn, nothing cached, but bounds and region are kept.
+    const long before = LiveObjects();
+    Control().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY);
+    RECT drawn{};
+    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, measured);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(measured, 3, 4)}));
+    for (uint32_t p : ReadPixels(surface))
+        ASSERT_EQ(p, 0u);
+    EXPECT_EQ(LiveObjects(), before);
+    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(LiveObjects(), before + 1) << "the next draw in that colour makes the brush";
+
+    // A resize whose new target is refused leaves no own target: the text is measured and its area
+    // recorded all the same.
+    Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY);
+    const SIZE bigger{220, 70};
+    EXPECT_EQ(surface->Resize(&bigger), ZK_FAIL);
+    ASSERT_EQ(surface->ownTarget, nullptr);
+    surface->EmptyUpdateRegion();
+    drawn = {};
+    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, measured);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(measured, 3, 4)}));
+    EXPECT_EQ(surface->drawing, 0u);
+}

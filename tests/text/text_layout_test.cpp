@@ -1,0 +1,130 @@
+// From the host's font to a cached DirectWrite format and a layout's pixel bounds.
+#include "text/text_format_cache.h"
+#include "text/text_layout.h"
+#include "text_test_support.h"
+
+using namespace text_test;
+using tessary::TextFormatCache;
+
+namespace {
+
+class TextLayout : public surface_test::SurfaceTest {
+protected:
+    void SetUp() override
+    {
+        SurfaceTest::SetUp();
+        tessary::ReleaseAllTextFormats();
+    }
+    void TearDown() override
+    {
+        tessary::ReleaseAllTextFormats();
+        SurfaceTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST(TextKeysAndBounds, KeyIsFaceThenHeightWeightItalic)
+{
+    EXPECT_EQ(tessary::FormatKey(Described(L"Arial", -13, 400)), L"Arial-13,400,0");
+    EXPECT_EQ(tessary::FormatKey(Described(L"Arial", 13, 700, 255)), L"Arial13,700,255") << "italic as its byte";
+    LOGFONTW decorated = Described(L"Arial", -13, 400);
+    decorated.lfUnderline = 1;
+    decorated.lfStrikeOut = 1;
+    decorated.lfCharSet = SYMBOL_CHARSET;
+    decorated.lfQuality = ANTIALIASED_QUALITY;
+    EXPECT_EQ(tessary::FormatKey(decorated), L"Arial-13,400,0") << "decorations and the rest are not in the key";
+    // A face name that fills all 32 characters has no NUL of its own.
+    LOGFONTW full = Described(L"", 1);
+    std::fill(std::begin(full.lfFaceName), std::end(full.lfFaceName), L'F');
+    EXPECT_EQ(tessary::FormatKey(full), std::wstring(32, L'F') + L"1,400,0");
+}
+
+TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
+{
+    DWRITE_TEXT_METRICS metrics{};
+    metrics.left = 0.5f;
+    metrics.top = -0.5f;
+    metrics.width = 3.0f;
+    metrics.widthIncludingTrailingWhitespace = 10.2f;
+    metrics.height = 3.3f;
+    const RECT bounds = tessary::TextBoundsOf(metrics);
+    EXPECT_EQ(bounds.left, 0);
+    EXPECT_EQ(bounds.top, -1);
+    EXPECT_EQ(bounds.right, 11) << "ceil(0.5 + 10.2)";
+    EXPECT_EQ(bounds.bottom, 3) << "ceil(-0.5 + 3.3)";
+    metrics = {};
+    metrics.widthIncludingTrailingWhitespace = 7.0f;
+    metrics.height = 2.0f;
+    const RECT whole = tessary::TextBoundsOf(metrics);
+    EXPECT_EQ(whole.right, 7) << "whole numbers stay";
+    EXPECT_EQ(whole.bottom, 2);
+}
+
+TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
+{
+    LOGFONTW system{};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+    const LOGFONTW none = tessary::LogFontOf(nullptr);
+    EXPECT_STREQ(none.lfFaceName, system.lfFaceName);
+    EXPECT_EQ(none.lfHeight, system.lfHeight);
+    EXPECT_EQ(none.lfWeight, system.lfWeight);
+    EXPECT_EQ(none.lfItalic, system.lfItalic);
+
+    auto bold = HostFont(kKnownFamily, 20, Gdiplus::FontStyleBoldItalic);
+    ASSERT_EQ(bold->GetLastStatus(), Gdiplus::Ok);
+    const LOGFONTW described = tessary::LogFontOf(bold.get());
+    EXPECT_STREQ(described.lfFaceName, kKnownFamily);
+    EXPECT_EQ(described.lfHeight, -20) << "a 20-pixel em is a character height of 20";
+    EXPECT_EQ(described.lfWeight, FW_BOLD);
+    EXPECT_NE(described.lfItalic, 0);
+
+    // A font object whose creation failed has no native font: its status records GDI+'s refusal
+    // and SYSTEM_FONT stands in.
+    Gdiplus::Font broken(L"Tessary No Such Family", 20, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    ASSERT_FALSE(broken.IsAvailable());
+    const LOGFONTW fallback = tessary::LogFontOf(&broken);
+    EXPECT_EQ(broken.GetLastStatus(), Gdiplus::InvalidParameter);
+    EXPECT_STREQ(fallback.lfFaceName, system.lfFaceName);
+}
+
+TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
+{
+    IDWriteTextFormat* negative = tessary::AcquireTextFormat(Described(kKnownFamily, -20));
+    IDWriteTextFormat* positive = tessary::AcquireTextFormat(Described(kKnownFamily, 20));
+    ASSERT_NE(negative, nullptr);
+    ASSERT_NE(positive, nullptr);
+    EXPECT_NE(negative, positive);
+    EXPECT_EQ(TextFormatCache().size(), 2u) << "two keys";
+    EXPECT_EQ(negative->GetFontSize(), 20.0f);
+    EXPECT_EQ(positive->GetFontSize(), 20.0f);
+
+    LOGFONTW italic = Described(kKnownFamily, -20, 700, 1);
+    IDWriteTextFormat* boldItalic = tessary::AcquireTextFormat(italic);
+    ASSERT_NE(boldItalic, nullptr);
+    EXPECT_EQ(boldItalic->GetFontWeight(), DWRITE_FONT_WEIGHT_BOLD);
+    EXPECT_EQ(boldItalic->GetFontStyle(), DWRITE_FONT_STYLE_ITALIC);
+    EXPECT_EQ(boldItalic->GetFontStretch(), DWRITE_FONT_STRETCH_NORMAL);
+    EXPECT_EQ(boldItalic->GetWordWrapping(), DWRITE_WORD_WRAPPING_WRAP) << "layout properties stay DirectWrite's";
+    wchar_t locale[256] = {};
+    boldItalic->GetLocaleName(locale, 256);
+    // Wine's DirectWrite lowercases the locale name it keeps; Windows keeps it as given.
+    EXPECT_EQ(_wcsicmp(locale, tessary::Context().userLocale), 0) << locale;
+
+    // A hit hands out another reference to the same format; the cache keeps its own.
+    italic.lfUnderline = 1;
+    IDWriteTextFormat* again = tessary::AcquireTextFormat(italic);
+    EXPECT_EQ(again, boldItalic);
+    EXPECT_EQ(TextFormatCache().size(), 3u);
+    for (IDWriteTextFormat* format : {negative, positive, boldItalic, again})
+        format->Release();
+    EXPECT_EQ(TextFormatCache().begin()->second->AddRef(), 2u);
+    TextFormatCache().begin()->second->Release();
+
+    // DirectWrite refuses a size of 0: nothing is cached and no layout is made.
+    RECT untouched{1, 2, 3, 4};
+    EXPECT_EQ(tessary::AcquireTextFormat(Described(kKnownFamily, 0)), nullptr);
+    EXPECT_EQ(tessary::LayOutText(L"text", Described(kKnownFamily, 0), &untouched), nullptr);
+    EXPECT_EQ(untouched.right, 3);
+    EXPECT_EQ(TextFormatCache().size(), 3u);
+}

@@ -1,0 +1,135 @@
+#include "text/text_layout.h"
+#include "frame/context.h"
+#include "surface/geometry.h"
+#include "text/font_resolution.h"
+#include "text/text_format_cache.h"
+#include <gdiplus.h>
+#include <cmath>
+#include <cstdlib>
+#include <cwchar>
+
+namespace tessary {
+
+namespace {
+
+// The GDI+ wrapper classes hold the native pointer first and the last status second; the library reads
+// and writes them as the wrappers' own inline methods do.
+struct GdiplusWrapperFields {
+    void* native;
+    Gdiplus::Status lastStatus;
+};
+static_assert(sizeof(Gdiplus::Font) == sizeof(GdiplusWrapperFields));
+static_assert(sizeof(Gdiplus::Graphics) == sizeof(GdiplusWrapperFields));
+
+GdiplusWrapperFields& FieldsOf(const void* wrapper)
+{
+    return *const_cast<GdiplusWrapperFields*>(static_cast<const GdiplusWrapperFields*>(wrapper));
+}
+
+LOGFONTW SystemFontDescription()
+{
+    LOGFONTW font{};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(LOGFONTW), &font);
+    return font;
+}
+
+constexpr float kLayoutBox = 65536.0f;
+
+} // namespace
+
+LOGFONTW LogFontOf(const Gdiplus::Font* font) noexcept
+{
+    if (!font)
+        return SystemFontDescription();
+    const Gdiplus::Graphics* graphics = Context().fontGraphics;
+    auto* nativeGraphics = graphics ? static_cast<Gdiplus::GpGraphics*>(FieldsOf(graphics).native) : nullptr;
+    LOGFONTW description{};
+    const Gdiplus::Status status = Gdiplus::DllExports::GdipGetLogFontW(
+        static_cast<Gdiplus::GpFont*>(FieldsOf(font).native), nativeGraphics, &description);
+    if (status == Gdiplus::Ok)
+        return description;
+    FieldsOf(font).lastStatus = status;
+    return SystemFontDescription();
+}
+
+std::wstring FormatKey(const LOGFONTW& font)
+{
+    wchar_t numbers[256];
+    swprintf(numbers, 256, L"%d,%d,%d", static_cast<int>(font.lfHeight), static_cast<int>(font.lfWeight),
+             static_cast<int>(static_cast<uint8_t>(font.lfItalic)));
+    const size_t faceLength = wcsnlen(font.lfFaceName, LF_FACESIZE);
+    std::wstring key(font.lfFaceName, faceLength);
+    key += numbers;
+    return key;
+}
+
+IDWriteTextFormat* AcquireTextFormat(const LOGFONTW& font) noexcept
+{
+    IDWriteFactory* factory = Context().dwriteFactory;
+    if (!factory)
+        return nullptr;
+    try {
+        std::wstring key = FormatKey(font);
+        TextFormatMap& cache = TextFormatCache();
+        if (auto found = cache.find(key); found != cache.end()) {
+            found->second->AddRef();
+            return found->second;
+        }
+        // The face name must be NUL-terminated for DirectWrite even when all 32 characters are used.
+        wchar_t family[LF_FACESIZE + 1] = {};
+        wmemcpy(family, font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE));
+        IDWriteFontCollection* collection = nullptr;
+        if (IsFontFamilyMissingFromGdi(family))
+            CreatePrivateFontCollection(&collection); // on failure the system collection is used
+        IDWriteTextFormat* format = nullptr;
+        const HRESULT hr = factory->CreateTextFormat(
+            family, collection, static_cast<DWRITE_FONT_WEIGHT>(font.lfWeight),
+            font.lfItalic ? DWRITE_FONT_STYLE_ITALIC : DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+            static_cast<float>(std::abs(static_cast<long long>(font.lfHeight))), Context().userLocale, &format);
+        if (collection)
+            collection->Release(); // the format holds its own reference
+        if (FAILED(hr) || !format)
+            return nullptr;
+        try {
+            cache.emplace(std::move(key), format);
+        } catch (...) {
+            format->Release();
+            return nullptr;
+        }
+        format->AddRef(); // the cache keeps one reference, the caller gets the other
+        return format;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+RECT TextBoundsOf(const DWRITE_TEXT_METRICS& metrics) noexcept
+{
+    return RECT{TruncateToI32(std::floor(metrics.left)), TruncateToI32(std::floor(metrics.top)),
+                TruncateToI32(std::ceil(metrics.left + metrics.widthIncludingTrailingWhitespace)),
+                TruncateToI32(std::ceil(metrics.top + metrics.height))};
+}
+
+IDWriteTextLayout* LayOutText(const wchar_t* text, const LOGFONTW& font, RECT* bounds) noexcept
+{
+    IDWriteTextFormat* format = AcquireTextFormat(font);
+    if (!format)
+        return nullptr;
+    const UINT32 length = static_cast<UINT32>(wcslen(text));
+    IDWriteTextLayout* layout = nullptr;
+    const HRESULT hr = Context().dwriteFactory->CreateTextLayout(text, length, format, kLayoutBox, kLayoutBox, &layout);
+    format->Release(); // the layout keeps what it needs of the format
+    if (FAILED(hr) || !layout)
+        return nullptr;
+    const DWRITE_TEXT_RANGE whole{0, length};
+    if (font.lfStrikeOut)
+        layout->SetStrikethrough(TRUE, whole);
+    if (font.lfUnderline)
+        layout->SetUnderline(TRUE, whole);
+    DWRITE_TEXT_METRICS metrics{};
+    layout->GetMetrics(&metrics);
+    *bounds = TextBoundsOf(metrics);
+    return layout;
+}
+
+} // namespace tessary
