@@ -1,5 +1,5 @@
-// The device-free arithmetic of surfaces: the pixel-rectangle rule, blit clipping, colours and the
-// region walk. Most faults of the drawing operations would start here.
+// The device-free arithmetic of surfaces: the pixel-rectangle rule, blit clipping and the region
+// walk. Most faults of the drawing operations would start here.
 #include "surface/geometry.h"
 #include "surface/region.h"
 #include "surface_fixture.h"
@@ -58,22 +58,6 @@ TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
     // Extreme coordinates do not overflow: the arithmetic is f32 throughout.
     const RectF huge = BlitRectWithin(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, surface);
     EXPECT_TRUE(same(huge, surface));
-}
-
-TEST(Colours, AreStraightAlphaBytesInAabbggrrOrderOver255)
-{
-    // Red lowest, alpha highest, and alpha not premultiplied into the colour.
-    const D2D1_COLOR_F blue = ColourF(0x80FF0000u);
-    EXPECT_TRUE(blue.r == 0.0f && blue.g == 0.0f && blue.b == 1.0f);
-    EXPECT_NEAR(blue.a, 0.50196f, 1e-5f);
-    const D2D1_COLOR_F red = ColourF(0x000000FFu);
-    EXPECT_TRUE(red.r == 1.0f && red.g == 0.0f && red.b == 0.0f && red.a == 0.0f);
-    // Every byte value reaches exactly value / 255 in every channel.
-    for (uint32_t v = 0; v < 256; ++v) {
-        const D2D1_COLOR_F c = ColourF(v | v << 8 | v << 16 | v << 24);
-        const float expected = float(v) / 255.0f;
-        ASSERT_TRUE(c.r == expected && c.g == expected && c.b == expected && c.a == expected) << v;
-    }
 }
 
 TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)

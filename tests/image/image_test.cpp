@@ -1,0 +1,184 @@
+// Images: a surface of the decoded file's size holding its first frame, premultiplied; the stored
+// full path; failures that leave nothing behind; and a rebuild that decodes the file again.
+#include "image/image.h"
+#include "surface/surface_fixture.h"
+#include <Tessary.h>
+#include <string>
+
+using namespace surface_test;
+
+namespace {
+
+// Straight BGRA, as a PNG stores it: red, half-transparent white, transparent / green, blue, white.
+const uint8_t kFilePixels[2][3][4] = {{{0, 0, 255, 255}, {255, 255, 255, 128}, {0, 0, 0, 0}},
+                                      {{0, 255, 0, 255}, {255, 0, 0, 255}, {255, 255, 255, 255}}};
+// The same pixels premultiplied, as read back (0xAARRGGBB).
+const std::vector<uint32_t> kDecoded{0xFFFF0000, 0x80808080, 0x00000000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+
+bool WritePng(const std::wstring& path)
+{
+    IWICImagingFactory* wic = tessary::Context().wicFactory;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    bool ok = wic && SUCCEEDED(wic->CreateStream(&stream)) &&
+              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+              SUCCEEDED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+              SUCCEEDED(frame->SetSize(3, 2));
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    ok = ok && SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGRA &&
+         SUCCEEDED(frame->WritePixels(2, 12, sizeof(kFilePixels),
+                                      const_cast<BYTE*>(&kFilePixels[0][0][0]))) &&
+         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+    for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, stream})
+        if (object)
+            object->Release();
+    return ok;
+}
+
+std::wstring TempFolder()
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + L"tessary-image-test";
+    CreateDirectoryW(path.c_str(), nullptr);
+    CreateDirectoryW((path + L"\\sub").c_str(), nullptr);
+    return path;
+}
+
+ZkImageCreateInfo ImageRecord(const wchar_t* path, uint64_t windowKey = kWindowKey)
+{
+    return ZkImageCreateInfo{ZK_FOURCC_IMAGE, sizeof(ZkImageCreateInfo), 0, path, windowKey};
+}
+
+class Image : public SurfaceTest {
+protected:
+    void SetUp() override
+    {
+        SurfaceTest::SetUp();
+        folder = TempFolder();
+        png = folder + L"\\pic.png";
+        ASSERT_TRUE(WritePng(png));
+    }
+    void TearDown() override
+    {
+        for (Class_ZkImageD2D* image : images)
+            static_cast<Class_QUOR*>(image)->Release();
+        DeleteFileW(png.c_str());
+        SurfaceTest::TearDown();
+    }
+    Class_ZkImageD2D* NewImage()
+    {
+        images.push_back(new Class_ZkImageD2D);
+        return images.back();
+    }
+    static std::wstring PathOf(Class_ZkImageD2D* image)
+    {
+        std::wstring path = L"(untouched)";
+        static_cast<Class_ZkImage*>(image)->GetFilePath(&path);
+        return path;
+    }
+
+    std::wstring folder, png;
+    std::vector<Class_ZkImageD2D*> images;
+};
+
+} // namespace
+
+TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSize)
+{
+    Class_ZkImageD2D* image = NewImage();
+    const ZkImageCreateInfo record = ImageRecord(png.c_str());
+    ASSERT_EQ(image->Create(&record), ZK_OK);
+    SIZE size{};
+    EXPECT_EQ(image->GetSize(&size), ZK_OK);
+    EXPECT_EQ(size.cx, 3);
+    EXPECT_EQ(size.cy, 2);
+    EXPECT_EQ(ReadPixels(image), kDecoded) << "a half-transparent white pixel is held as 128 in all four channels";
+    EXPECT_TRUE(RegionIs(image->updateRegion.handle, {{0, 0, 3, 2}})) << "all of a new image is worth copying";
+    EXPECT_EQ(PathOf(image), png);
+
+    // Created once: a second Create changes nothing.
+    const std::wstring other = folder + L"\\other.png";
+    const ZkImageCreateInfo again = ImageRecord(other.c_str());
+    EXPECT_EQ(image->Create(&again), ZK_E_ALREADY_CREATED);
+    EXPECT_EQ(PathOf(image), png);
+    EXPECT_EQ(ReadPixels(image), kDecoded);
+}
+
+TEST_F(Image, RelativePathsBecomeFullAndAbsolutePathsStayAsWritten)
+{
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    Class_ZkImageD2D* relative = NewImage();
+    const ZkImageCreateInfo byName = ImageRecord(L"pic.png");
+    EXPECT_EQ(relative->Create(&byName), ZK_OK);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(PathOf(relative), png);
+
+    const std::wstring unnormalised = folder + L"\\sub\\..\\pic.png";
+    Class_ZkImageD2D* absolute = NewImage();
+    const ZkImageCreateInfo byPath = ImageRecord(unnormalised.c_str());
+    EXPECT_EQ(absolute->Create(&byPath), ZK_OK);
+    EXPECT_EQ(PathOf(absolute), unnormalised) << "the parent segment stays";
+}
+
+TEST_F(Image, FailuresLeaveTheImageAsConstructed)
+{
+    const std::wstring missing = folder + L"\\missing.png";
+    const std::wstring notAnImage = folder + L"\\not-an-image.png";
+    HANDLE file = CreateFileW(notAnImage.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "plain text", 10, &written, nullptr);
+    CloseHandle(file);
+
+    Class_ZkImageD2D* image = NewImage();
+    const ZkImageCreateInfo cases[] = {ImageRecord(missing.c_str()), ImageRecord(notAnImage.c_str()),
+                                       ImageRecord(png.c_str(), 0xBAD), ImageRecord(nullptr)};
+    for (const ZkImageCreateInfo& record : cases) {
+        EXPECT_EQ(image->Create(&record), ZK_FAIL);
+        EXPECT_EQ(image->IsCreated(), 0u);
+        EXPECT_EQ(image->ownTarget, nullptr);
+        EXPECT_EQ(PathOf(image), L"(untouched)");
+    }
+    DeleteFileW(notAnImage.c_str());
+
+    // Reset returns a created image to the constructed state, and it can be created again.
+    const ZkImageCreateInfo good = ImageRecord(png.c_str());
+    ASSERT_EQ(image->Create(&good), ZK_OK);
+    image->ResetData();
+    SIZE size{};
+    EXPECT_EQ(image->GetSize(&size), ZK_FAIL);
+    EXPECT_EQ(PathOf(image), L"(untouched)");
+    EXPECT_TRUE(image->filePath.empty());
+    EXPECT_EQ(image->Create(&good), ZK_OK);
+}
+
+TEST_F(Image, DeviceLossDecodesTheFileAgain)
+{
+    Class_ZkImageD2D* image = NewImage();
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL) << "not created";
+    const ZkImageCreateInfo record = ImageRecord(png.c_str());
+    ASSERT_EQ(image->Create(&record), ZK_OK);
+
+    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK); // opaque black over everything
+    image->EndDrawPass();
+    const std::vector<uint32_t> black(6, 0xFF000000);
+    ASSERT_EQ(ReadPixels(image), black);
+    ID2D1RenderTarget* before = image->ownTarget;
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_OK);
+    EXPECT_NE(image->ownTarget, before);
+    EXPECT_EQ(ReadPixels(image), kDecoded) << "the rebuild restores the file's pixels, not what was drawn";
+
+    // Without its file the rebuild fails and keeps the target it has.
+    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK);
+    image->EndDrawPass();
+    ASSERT_TRUE(DeleteFileW(png.c_str()));
+    before = image->ownTarget;
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL);
+    EXPECT_EQ(image->ownTarget, before);
+    EXPECT_EQ(ReadPixels(image), black);
+}
