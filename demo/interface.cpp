@@ -1,4 +1,5 @@
 #include "interface.h"
+#include <gdiplus.h>
 
 namespace demo {
 
@@ -17,8 +18,48 @@ constexpr uint32_t kProgress = 0xFF5AC27A;
 constexpr uint32_t kAccent = 0xFF3AA6F0;
 constexpr uint32_t kShade = 0x60000000; // translucent black, blended over what is there
 
-bool Fill(Class_ZkWindow* w, uint32_t colour, RECT r) { return w->FillRect(colour, &r) == 0; }
-bool Clear(Class_ZkWindow* w, uint32_t colour, RECT r) { return w->ClearRect(&r, colour) == 0; }
+constexpr uint32_t kText = 0xFFFFFFFF;
+constexpr uint32_t kDarkText = 0xFF3A3530;
+
+bool Fill(Class_ZkGraphicSurface* s, uint32_t colour, RECT r) { return s->FillRect(colour, &r) == 0; }
+bool Clear(Class_ZkGraphicSurface* s, uint32_t colour, RECT r) { return s->ClearRect(&r, colour) == 0; }
+
+bool Text(Class_ZkGraphicSurface* s, POINT at, uint32_t colour, const wchar_t* text, const Gdiplus::Font& font)
+{
+    return s->DrawText(&at, colour, text, &font, 0, 0, nullptr) == 0;
+}
+
+// A badge drawn off screen, faded from left to right through its opacity mask, then copied into the
+// window at `at`: only the badge's rectangle joins the window's update region.
+bool DrawBadge(Class_ZkWindow* w, POINT at, const Gdiplus::Font& font)
+{
+    void* raw = nullptr;
+    if (CreateInstance_ZkGraphicSurfaceD2D(&raw) != 0)
+        return false;
+    auto* object = static_cast<Class_QUOR*>(raw);
+    Class_ZkGraphicSurface* badge = nullptr;
+    bool ok = object->QueryInterface(ZK_FOURCC_SURFACE, reinterpret_cast<void**>(&badge)) == 0;
+    const int32_t width = 112, height = 28;
+    const ZkSurfaceCreateInfo record{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, width, height,
+                                     reinterpret_cast<uint64_t>(w->GetWindowHandle())};
+    ok = ok && object->Create(&record) == 0;
+    ok = ok && Fill(badge, kAccent, RECT{0, 0, width, height}) && Text(badge, POINT{10, 6}, kText, L"Composed", font);
+
+    const RECT all{0, 0, width, height};
+    uint8_t* bits = nullptr;
+    int32_t maskWidth = 0, maskHeight = 0, stride = 0;
+    if (ok && badge->LockAlphaMask(&all, &bits, &maskWidth, &maskHeight, &stride) == 0) {
+        for (int32_t y = 0; y < maskHeight; ++y)
+            for (int32_t x = 0; x < maskWidth; ++x)
+                bits[y * stride + x] = static_cast<uint8_t>(255 - x * 160 / maskWidth);
+        ok = badge->UnlockAlphaMask() == 0;
+    }
+    ok = ok && badge->DrawTo(w, &at, nullptr, nullptr) == 0;
+    if (badge)
+        badge->Release();
+    object->Release();
+    return ok;
+}
 
 } // namespace
 
@@ -48,6 +89,17 @@ bool ComposeInterface(Class_ZkWindow* w)
     ok &= Fill(w, kShade, RECT{136, 240, 464, 304});
     // A hole cleared to transparent: the window is see-through there.
     ok &= Clear(w, 0, RECT{368, 196, 404, 232});
+    ok &= w->Present() == 0;
+
+    // Text through GDI+ fonts, and a badge composed off screen and copied in.
+    const Gdiplus::Font title(L"Liberation Sans", 15, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+    const Gdiplus::Font label(L"Liberation Sans", 13, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    ok &= Text(w, POINT{14, 9}, kText, L"Tessary", title);
+    const wchar_t* items[] = {L"Inbox", L"Projects", L"Archive", L"Settings"};
+    for (int i = 0; i < 4; ++i)
+        ok &= Text(w, POINT{22, 57 + i * 34}, kText, items[i], label);
+    ok &= Text(w, POINT{152, 94}, kDarkText, L"Uploading assets", label);
+    ok &= DrawBadge(w, POINT{336, 66}, label);
     ok &= w->Present() == 0;
     return ok;
 }

@@ -1,4 +1,5 @@
-// The demo's picture: a small application window composed from fills and clears.
+// The demo's picture: a small application window composed from fills, clears, text and an
+// off-screen surface copied in through an opacity mask.
 #pragma once
 
 #include <Tessary.h>
