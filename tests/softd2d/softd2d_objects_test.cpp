@@ -157,7 +157,7 @@ TEST_F(ObjectsTest, ReferenceCountsAndInterfacesFollowCom) {
 
 TEST_F(ObjectsTest, EveryObjectIsGoneAfterRelease) {
     const Control& control = GetControl();
-    if (!control.Available()) GTEST_SKIP() << "not softd2d";
+    if (!control.Present()) GTEST_SKIP() << "not softd2d";
     const LONG before = control.liveObjectCount();
     {
         auto factory = MakeFactory();
@@ -179,7 +179,7 @@ TEST_F(ObjectsTest, EveryObjectIsGoneAfterRelease) {
 
 TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
     const Control& control = GetControl();
-    if (!control.Available()) GTEST_SKIP() << "not softd2d";
+    if (!control.Present()) GTEST_SKIP() << "not softd2d";
     auto first = MakeTarget(device_.Get(), 2, 2);
     auto second = MakeTarget(device_.Get(), 2, 2);
     ComPtr<ID2D1RenderTarget> firstAsTarget;

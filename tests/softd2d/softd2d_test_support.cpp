@@ -17,23 +17,6 @@ D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
 
 D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
 
-const Control& GetControl() {
-    static const Control control = [] {
-        Control c;
-        HMODULE d2d = GetModuleHandleW(L"d2d1.dll");
-        if (!d2d) return c;
-        auto find = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(d2d, name)); };
-        c.failNextEndDraw = reinterpret_cast<PFN_SoftD2D_FailNextEndDraw>(find("SoftD2D_FailNextEndDraw"));
-        c.failNextCreate = reinterpret_cast<PFN_SoftD2D_FailNextCreate>(find("SoftD2D_FailNextCreate"));
-        c.clearFailures = reinterpret_cast<PFN_SoftD2D_ClearFailures>(find("SoftD2D_ClearFailures"));
-        c.readCounters = reinterpret_cast<PFN_SoftD2D_ReadCounters>(find("SoftD2D_ReadCounters"));
-        c.resetCounters = reinterpret_cast<PFN_SoftD2D_ResetCounters>(find("SoftD2D_ResetCounters"));
-        c.liveObjectCount = reinterpret_cast<PFN_SoftD2D_LiveObjectCount>(find("SoftD2D_LiveObjectCount"));
-        return c;
-    }();
-    return control;
-}
-
 ComPtr<ID2D1Factory> MakeFactory() {
     ComPtr<ID2D1Factory> factory;
     EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
@@ -112,7 +95,7 @@ std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
 }
 
 void SoftD2DTest::SetUp() {
-    if (GetControl().Available()) liveBefore_ = GetControl().liveObjectCount();
+    if (GetControl().Present()) liveBefore_ = GetControl().liveObjectCount();
     factory_ = MakeFactory();
     ASSERT_TRUE(factory_);
     device_ = MakeDevice(factory_.Get());
@@ -122,7 +105,7 @@ void SoftD2DTest::SetUp() {
 void SoftD2DTest::TearDown() {
     device_.Reset();
     factory_.Reset();
-    if (GetControl().Available()) {
+    if (GetControl().Present()) {
         GetControl().clearFailures();
         EXPECT_EQ(liveBefore_, GetControl().liveObjectCount()) << "COM objects leaked";
     }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "softd2d_control.h"
+#include "support/softd2d_control.h"
 
 namespace softd2d_test {
 
@@ -30,16 +30,8 @@ D2D1_COLOR_F Color(float r, float g, float b, float a);
 D2D1_RECT_F Rect(float left, float top, float right, float bottom);
 
 // The control API of the loaded d2d1.dll; entries stay null with another Direct2D.
-struct Control {
-    PFN_SoftD2D_FailNextEndDraw failNextEndDraw = nullptr;
-    PFN_SoftD2D_FailNextCreate failNextCreate = nullptr;
-    PFN_SoftD2D_ClearFailures clearFailures = nullptr;
-    PFN_SoftD2D_ReadCounters readCounters = nullptr;
-    PFN_SoftD2D_ResetCounters resetCounters = nullptr;
-    PFN_SoftD2D_LiveObjectCount liveObjectCount = nullptr;
-    bool Available() const { return liveObjectCount != nullptr; }
-};
-const Control& GetControl();
+using Control = tessary_test::SoftD2DControl;
+inline const Control& GetControl() { return tessary_test::SoftD2D(); }
 
 ComPtr<ID2D1Factory> MakeFactory();
 // The window target Tessary makes: a GDI-compatible DC target that is never bound.
