@@ -1,5 +1,4 @@
 #include "compose_support.h"
-#include <cstdlib>
 #include <thread>
 
 namespace compose_test {
@@ -38,14 +37,6 @@ uint32_t BlockPixel(int x, int y)
                                                      << ", expected " << expected;
         }
     return ::testing::AssertionSuccess();
-}
-
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
 }
 
 bool OtherThreadCanTakeGraphicsLock()

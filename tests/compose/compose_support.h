@@ -7,12 +7,7 @@
 
 namespace compose_test {
 
-// Colours as the host passes them (0xAABBGGRR) and as premultiplied pixels read back (0xAARRGGBB).
-inline constexpr uint32_t kOpaqueRed = 0xFF0000FFu;
-inline constexpr uint32_t kOpaqueBlue = 0xFFFF0000u;
-inline constexpr uint32_t kOpaqueGreen = 0xFF00FF00u;
-inline constexpr uint32_t kRedPixel = 0xFFFF0000u;
-inline constexpr uint32_t kBluePixel = 0xFF0000FFu;
+using namespace surface_test;
 
 // Fills the surface with opaque 10 x 10 blocks whose red and green bytes are 25 times the block's
 // column and row, so every copied pixel tells where it came from.
@@ -20,18 +15,10 @@ void PaintBlocks(Class_ZkGraphicSurfaceD2D* surface, int width, int height);
 // The pixel the block pattern has at (x, y), premultiplied and read back as a DWORD.
 uint32_t BlockPixel(int x, int y);
 
-inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y)
-{
-    return pixels.at(size_t(y) * size_t(width) + size_t(x));
-}
-
 // Checks that `target` holds source(x - dx, y - dy) inside `drawn` and `background` elsewhere.
 ::testing::AssertionResult CopiedInto(const std::vector<uint32_t>& target, int targetWidth,
                                       const std::vector<uint32_t>& source, int sourceWidth, int dx, int dy,
                                       std::initializer_list<RECT> drawn, uint32_t background);
-
-// Every channel within `tolerance`.
-bool Near(uint32_t a, uint32_t b, int tolerance = 1);
 
 // Whether another thread can enter GraphicsLock now (it leaves at once if it could).
 bool OtherThreadCanTakeGraphicsLock();

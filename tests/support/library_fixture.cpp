@@ -1,5 +1,6 @@
 #include "library_fixture.h"
 #include "frame/registries.h"
+#include "softd2d_control.h"
 #include <Tessary.h>
 #include <gdiplus.h>
 
@@ -16,6 +17,18 @@ void StartHostEnvironment()
         return true;
     }();
     (void)started;
+}
+
+const QuillonControl& Quillon()
+{
+    static const QuillonControl control = [] {
+        const HMODULE quillon = GetModuleHandleW(L"quillon.dll");
+        return QuillonControl{ProcAddress<Quillon_RefuseLocks_t>(quillon, "Quillon_RefuseLocks"),
+                              ProcAddress<Quillon_LastLockSite_t>(quillon, "Quillon_LastLockSite"),
+                              ProcAddress<Quillon_HeldLocks_t>(quillon, "Quillon_HeldLocks"),
+                              ProcAddress<Quillon_GetInterfaces_t>(quillon, "Quillon_GetInterfaces")};
+    }();
+    return control;
 }
 
 D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/context.h"
+#include <quillon_testing.h>
 #include <gtest/gtest.h>
 #include <cstdint>
 
@@ -28,6 +29,15 @@ private:
     Registered _targets[8]{};
     int _targetCount = 0;
 };
+
+// Quillon's test controls, found by name in quillon.dll.
+struct QuillonControl {
+    Quillon_RefuseLocks_t refuseLocks = nullptr;
+    Quillon_LastLockSite_t lastLockSite = nullptr;
+    Quillon_HeldLocks_t heldLocks = nullptr;
+    Quillon_GetInterfaces_t getInterfaces = nullptr;
+};
+const QuillonControl& Quillon();
 
 // The window-target render-target properties the library uses.
 D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties();

@@ -1,5 +1,6 @@
 #include "readback.h"
 #include "surface/region.h"
+#include <cstdlib>
 
 namespace tessary_test {
 
@@ -55,6 +56,14 @@ std::vector<RECT> RegionRects(HRGN region)
     std::vector<RECT> rects;
     tessary::ForEachRegionRect(region, [&](const RECT& r) { rects.push_back(r); });
     return rects;
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
 }
 
 } // namespace tessary_test

@@ -8,6 +8,10 @@
 
 namespace tessary_test {
 
+// Colours as the host passes them (0xAABBGGRR) and as premultiplied pixels read back (0xAARRGGBB).
+inline constexpr uint32_t kOpaqueRed = 0xFF0000FFu, kOpaqueBlue = 0xFFFF0000u, kOpaqueGreen = 0xFF00FF00u;
+inline constexpr uint32_t kRedPixel = 0xFFFF0000u, kBluePixel = 0xFF0000FFu;
+
 // A DC's pixels from (x, y), alpha included, through a 32-bit top-down DIB section: 0xAARRGGBB, rows
 // top down; empty when they cannot be read.
 std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t x = 0, int32_t y = 0);
@@ -15,6 +19,13 @@ std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t 
 std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target);
 // The rectangles of a region in GDI's order.
 std::vector<RECT> RegionRects(HRGN region);
+
+inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y)
+{
+    return pixels.at(size_t(y) * size_t(width) + size_t(x));
+}
+// Every channel of two pixels within `tolerance`: Direct2D's rounding of blends is not exact.
+bool Near(uint32_t a, uint32_t b, int tolerance = 1);
 
 } // namespace tessary_test
 

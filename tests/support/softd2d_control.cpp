@@ -2,16 +2,6 @@
 
 namespace tessary_test {
 
-namespace {
-
-template <class F>
-F Entry(HMODULE module, const char* name)
-{
-    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
-} // namespace
-
 SoftD2DCounters SoftD2DControl::Counters() const
 {
     SoftD2DCounters counters{};
@@ -25,12 +15,12 @@ const SoftD2DControl& SoftD2D()
     static const SoftD2DControl control = [] {
         const HMODULE d2d1 = GetModuleHandleW(L"d2d1.dll");
         SoftD2DControl c;
-        c.failNextEndDraw = Entry<PFN_SoftD2D_FailNextEndDraw>(d2d1, "SoftD2D_FailNextEndDraw");
-        c.failNextCreate = Entry<PFN_SoftD2D_FailNextCreate>(d2d1, "SoftD2D_FailNextCreate");
-        c.clearFailures = Entry<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
-        c.readCounters = Entry<PFN_SoftD2D_ReadCounters>(d2d1, "SoftD2D_ReadCounters");
-        c.resetCounters = Entry<PFN_SoftD2D_ResetCounters>(d2d1, "SoftD2D_ResetCounters");
-        c.liveObjectCount = Entry<PFN_SoftD2D_LiveObjectCount>(d2d1, "SoftD2D_LiveObjectCount");
+        c.failNextEndDraw = ProcAddress<PFN_SoftD2D_FailNextEndDraw>(d2d1, "SoftD2D_FailNextEndDraw");
+        c.failNextCreate = ProcAddress<PFN_SoftD2D_FailNextCreate>(d2d1, "SoftD2D_FailNextCreate");
+        c.clearFailures = ProcAddress<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
+        c.readCounters = ProcAddress<PFN_SoftD2D_ReadCounters>(d2d1, "SoftD2D_ReadCounters");
+        c.resetCounters = ProcAddress<PFN_SoftD2D_ResetCounters>(d2d1, "SoftD2D_ResetCounters");
+        c.liveObjectCount = ProcAddress<PFN_SoftD2D_LiveObjectCount>(d2d1, "SoftD2D_LiveObjectCount");
         return c;
     }();
     return control;

@@ -5,6 +5,13 @@
 
 namespace tessary_test {
 
+// An entry of a loaded module as its function type, or null; void (*)() stands for any function type.
+template <class F>
+F ProcAddress(HMODULE module, const char* name)
+{
+    return module ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}
+
 struct SoftD2DControl {
     PFN_SoftD2D_FailNextEndDraw failNextEndDraw = nullptr;
     PFN_SoftD2D_FailNextCreate failNextCreate = nullptr;

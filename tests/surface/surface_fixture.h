@@ -39,6 +39,10 @@ ZkSurfaceCreateInfo SurfaceRecord(uint32_t width, uint32_t height, uint64_t wind
 
 using tessary_test::ReadPixels;
 using tessary_test::RegionRects;
+using tessary_test::At;
+using tessary_test::Near;
+using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kOpaqueGreen;
+using tessary_test::kRedPixel, tessary_test::kBluePixel;
 // The surface's pixels once its pass has ended (through GetRenderTarget, as any reader gets them).
 std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
 
