@@ -12,8 +12,8 @@ TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
 {
     Class_ZkWindowD2D* window = NewWindow();
     const RECT red{10, 10, 50, 50}, blue{200, 100, 250, 150};
-    ASSERT_EQ(window->FillRect(kRed, &red), 0u);
-    ASSERT_EQ(window->FillRect(kBlue, &blue), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &red), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueBlue, &blue), 0u);
     ClearUpdates();
     ASSERT_EQ(window->Present(), 0u);
 
@@ -22,24 +22,14 @@ TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
     for (size_t i = 0; i < Updates().size(); ++i) {
         const LayeredUpdate& u = Updates()[i];
         SCOPED_TRACE(i);
+        // The window keeps its position; the whole surface from (0, 0), per-pixel alpha, no colour key.
         EXPECT_EQ(u.window, window->windowHandle);
-        EXPECT_EQ(u.size, 80u);
-        EXPECT_FALSE(u.destinationDC);
-        EXPECT_FALSE(u.destinationPoint) << "the window keeps its position";
-        ASSERT_TRUE(u.hasSize);
-        EXPECT_EQ(u.windowSize.cx, 300);
-        EXPECT_EQ(u.windowSize.cy, 200);
-        ASSERT_TRUE(u.hasSourcePoint);
-        EXPECT_EQ(u.sourcePoint.x, 0);
-        EXPECT_EQ(u.sourcePoint.y, 0);
-        EXPECT_EQ(u.key, 0u);
-        ASSERT_TRUE(u.hasBlend);
-        EXPECT_EQ(u.blend.BlendOp, AC_SRC_OVER);
-        EXPECT_EQ(u.blend.BlendFlags, 0);
-        EXPECT_EQ(u.blend.SourceConstantAlpha, 255);
-        EXPECT_EQ(u.blend.AlphaFormat, AC_SRC_ALPHA);
-        EXPECT_EQ(u.flags, DWORD(ULW_ALPHA));
-        ASSERT_TRUE(u.hasDirty);
+        const UPDATELAYEREDWINDOWINFO& info = u.info;
+        EXPECT_TRUE(info.cbSize == 80 && !info.hdcDst && !info.pptDst && info.crKey == 0 && info.dwFlags == ULW_ALPHA);
+        ASSERT_TRUE(info.psize && info.pptSrc && info.pblend && info.prcDirty);
+        EXPECT_EQ((RECT{u.sourcePoint.x, u.sourcePoint.y, u.windowSize.cx, u.windowSize.cy}), (RECT{0, 0, 300, 200}));
+        EXPECT_TRUE(u.blend.BlendOp == AC_SRC_OVER && u.blend.BlendFlags == 0 && u.blend.SourceConstantAlpha == 255 &&
+                    u.blend.AlphaFormat == AC_SRC_ALPHA);
         EXPECT_EQ(u.dirty, expected[i]);
         // The source holds the finished picture: the pass was ended before the copy.
         EXPECT_EQ(CountOtherThan(u.pixels, 300, red, kRedPixel), 0u);
@@ -48,13 +38,47 @@ TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
     }
     EXPECT_EQ(window->modified, 0u);
     EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
-    EXPECT_EQ(window->drawing, 0u);
 
     // Nothing drawn since: nothing to send.
     ClearUpdates();
     EXPECT_EQ(window->Present(), 0u);
     EXPECT_EQ(window->Invalidate(nullptr), 0u);
     EXPECT_TRUE(Updates().empty());
+}
+
+TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurface)
+{
+    // The host's main road: compose off screen, copy into the window, present.
+    Class_ZkWindowD2D* window = NewWindow();
+    auto* surface = new Class_ZkGraphicSurfaceD2D;
+    const ZkSurfaceCreateInfo record{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, 40, 20, window->windowKey};
+    ASSERT_EQ(surface->Create(&record), ZK_OK);
+    const RECT left{0, 0, 20, 20}, right{120, 50, 140, 70};
+    ASSERT_EQ(surface->FillRect(kOpaqueRed, &left), ZK_OK);
+    ClearUpdates();
+    const POINT at{100, 50};
+    RECT drawn{};
+    ASSERT_EQ(surface->DrawTo(window, &at, nullptr, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{100, 50, 140, 70}));
+    ASSERT_EQ(window->Present(), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, (RECT{100, 50, 140, 70}));
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{100, 50, 120, 70}, kRedPixel), 0u);
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, right, 0u), 0u) << "the surface's transparent half";
+    EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{0, 0, 100, 200}, 0u), 0u);
+
+    // The window as the source: blue beside the red, the area marked again, copied back out.
+    const RECT part{100, 50, 140, 70};
+    ASSERT_EQ(window->FillRect(kOpaqueBlue, &right), 0u);
+    ASSERT_EQ(window->Invalidate(&part), 0u);
+    const POINT origin{0, 0};
+    ASSERT_EQ(surface->ClearRect(nullptr, 0), ZK_OK);
+    ASSERT_EQ(window->DrawTo(surface, &origin, &part, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{0, 0, 40, 20}));
+    const std::vector<uint32_t> copied = ReadPixels(surface->ownTarget);
+    EXPECT_EQ(CountOtherThan(copied, 40, left, kRedPixel), 0u);
+    EXPECT_EQ(CountOtherThan(copied, 40, RECT{20, 0, 40, 20}, kBluePixel), 0u);
+    surface->Release();
 }
 
 TEST_F(Presentation, InvalidatedAreaIsClippedToTheClientArea)
@@ -89,7 +113,7 @@ TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
     EXPECT_TRUE(RegionRects(unready->updateRegion.handle).empty());
 
     Class_ZkWindowD2D* window = NewWindow();
-    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     ClearUpdates();
     if (Quillon().refuseLocks) {
         Quillon().refuseLocks(1);
@@ -126,7 +150,7 @@ TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
     EXPECT_EQ(CountOtherThan(Updates()[0].pixels, 300, RECT{0, 0, 300, 200}, 0xFFFFFFFF), 0u);
 
     const RECT r{0, 0, 10, 10};
-    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     ASSERT_EQ(window->Present(), 0u);
     EXPECT_EQ(Updates().back().blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
 
@@ -147,7 +171,7 @@ TEST_F(Presentation, LostDeviceAtPresentationPostsTheNoticeAndStillConsumes)
     Class_ZkWindowD2D* window = NewWindow();
     SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 40);
     const RECT r{0, 0, 30, 30};
-    ASSERT_EQ(window->FillRect(kRed, &r), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);

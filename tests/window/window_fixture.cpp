@@ -6,37 +6,23 @@ namespace window_test {
 
 namespace {
 
-template <class T>
-T Entry(HMODULE module, const char* name)
-{
-    return module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 tessary::UpdateLayeredWindowIndirectFn g_system = nullptr;
 
 BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info)
 {
     LayeredUpdate u;
     u.window = window;
-    u.size = info->cbSize;
-    u.destinationDC = info->hdcDst != nullptr;
-    u.destinationPoint = info->pptDst != nullptr;
-    u.hasSize = info->psize != nullptr;
-    if (info->psize)
+    u.info = *info;
+    if (info->psize) {
         u.windowSize = *info->psize;
-    u.hasSourcePoint = info->pptSrc != nullptr;
+        u.pixels = CopyDC(info->hdcSrc, info->psize->cx, info->psize->cy);
+    }
     if (info->pptSrc)
         u.sourcePoint = *info->pptSrc;
-    u.key = info->crKey;
-    u.hasBlend = info->pblend != nullptr;
     if (info->pblend)
         u.blend = *info->pblend;
-    u.flags = info->dwFlags;
-    u.hasDirty = info->prcDirty != nullptr;
     if (info->prcDirty)
         u.dirty = *info->prcDirty;
-    if (info->psize)
-        u.pixels = CopyDC(info->hdcSrc, info->psize->cx, info->psize->cy);
     WindowTest::Updates().push_back(std::move(u));
     return WindowTest::forward && g_system ? g_system(window, info) : TRUE;
 }
@@ -49,19 +35,6 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 } // namespace
 
 bool WindowTest::forward = false;
-
-const QuillonControl& Quillon()
-{
-    static const QuillonControl control = [] {
-        HMODULE quillon = GetModuleHandleW(L"quillon.dll");
-        QuillonControl c;
-        c.refuseLocks = Entry<Quillon_RefuseLocks_t>(quillon, "Quillon_RefuseLocks");
-        c.lastLockSite = Entry<Quillon_LastLockSite_t>(quillon, "Quillon_LastLockSite");
-        c.heldLocks = Entry<Quillon_HeldLocks_t>(quillon, "Quillon_HeldLocks");
-        return c;
-    }();
-    return control;
-}
 
 WindowRecord::WindowRecord(const WindowParams& params)
 {

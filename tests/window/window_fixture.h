@@ -6,7 +6,6 @@
 #include "support/readback.h"
 #include "support/softd2d_control.h"
 #include "window/window.h"
-#include <quillon_testing.h>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <vector>
@@ -16,29 +15,16 @@ namespace window_test {
 using tessary_test::SoftD2DControl;
 inline const SoftD2DControl& SoftD2D() { return tessary_test::SoftD2D(); }
 
-// Quillon's test controls, found by name in quillon.dll.
-struct QuillonControl {
-    Quillon_RefuseLocks_t refuseLocks = nullptr;
-    Quillon_LastLockSite_t lastLockSite = nullptr;
-    Quillon_HeldLocks_t heldLocks = nullptr;
-};
-const QuillonControl& Quillon();
+using tessary_test::Quillon;
 
-// One UpdateLayeredWindowIndirect call as the library made it, with the source pixels at that moment.
+// One UpdateLayeredWindowIndirect call as the library made it: the record as passed (its pointers only
+// compared with null), what they pointed at, and the source pixels at that moment.
 struct LayeredUpdate {
     HWND window = nullptr;
-    DWORD size = 0; // cbSize
-    bool destinationDC = false;
-    bool destinationPoint = false;
-    bool hasSize = false;
+    UPDATELAYEREDWINDOWINFO info{};
     SIZE windowSize{};
-    bool hasSourcePoint = false;
     POINT sourcePoint{};
-    COLORREF key = 0;
-    bool hasBlend = false;
     BLENDFUNCTION blend{};
-    DWORD flags = 0;
-    bool hasDirty = false;
     RECT dirty{};
     std::vector<uint32_t> pixels; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
 };
@@ -101,11 +87,7 @@ std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
 // A region object as the host makes it, for SetShape (which takes it over) or for the test to keep.
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 
-// Colours as the host passes them (0xAABBGGRR) and as pixels read back (0xAARRGGBB premultiplied).
-inline constexpr uint32_t kRed = 0xFF0000FF;
-inline constexpr uint32_t kBlue = 0xFFFF0000;
-inline constexpr uint32_t kRedPixel = 0xFFFF0000;
-inline constexpr uint32_t kBluePixel = 0xFF0000FF;
+using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kRedPixel, tessary_test::kBluePixel;
 
 // Counts pixels of `pixels` (width `width`) inside `rect` that differ from `expected`.
 size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected);

@@ -58,11 +58,9 @@ TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
     EXPECT_EQ(window->SendWindowMessage(m, 5, 6), 222);
     ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].window, window->windowHandle);
-    EXPECT_EQ(g_calls[0].message, m);
-    EXPECT_EQ(g_calls[0].wParam, 5u);
-    EXPECT_EQ(g_calls[0].lParam, 6);
-    EXPECT_EQ(g_calls[0].zkWindow, static_cast<Class_ZkWindow*>(window));
+    const Call& call = g_calls[0];
+    EXPECT_TRUE(call.window == window->windowHandle && call.message == m && call.wParam == 5 && call.lParam == 6);
+    EXPECT_EQ(call.zkWindow, static_cast<Class_ZkWindow*>(window));
 
     EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_HANDLER_ALREADY_SUSPENDED);
@@ -124,7 +122,7 @@ TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
         return 5;
     });
     const RECT drawn{10, 10, 20, 20};
-    ASSERT_EQ(window->FillRect(kRed, &drawn), 0u);
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &drawn), 0u);
     ClearUpdates();
 
     EXPECT_EQ(window->SendWindowMessage(WM_PAINT, 0, 0), 5);
