@@ -2,18 +2,11 @@
 #include "support/library_fixture.h"
 #include "surface/surface.h"
 #include <Tessary.h>
-#include <quillon_testing.h>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 namespace {
-
-template <class F>
-F QuillonControl(const char* name)
-{
-    return reinterpret_cast<F>(GetProcAddress(GetModuleHandleW(L"quillon.dll"), name));
-}
 
 struct Counted : Class_QUOR {
     static inline int destroyed = 0;
@@ -23,7 +16,7 @@ struct Counted : Class_QUOR {
 
 std::vector<QuillonInterfaceRecord> Registrations(Class_QUOR* owner)
 {
-    auto get = QuillonControl<Quillon_GetInterfaces_t>("Quillon_GetInterfaces");
+    const auto get = tessary_test::Quillon().getInterfaces;
     std::vector<QuillonInterfaceRecord> records(get(owner, nullptr, 0));
     get(owner, records.data(), static_cast<uint32_t>(records.size()));
     return records;
@@ -31,23 +24,13 @@ std::vector<QuillonInterfaceRecord> Registrations(Class_QUOR* owner)
 
 } // namespace
 
-TEST(ComponentBase, ReferencesStartAtOneAndTheLastReleaseDestroys)
+TEST(ComponentBase, QueriesCountReferencesAndTheLastReleaseDestroysAndUnregisters)
 {
     auto* object = new Counted;
     Counted::destroyed = 0;
     EXPECT_EQ(object->GetRefCount(), 1u);
-    EXPECT_EQ(object->AddRef(), 2u);
-    EXPECT_EQ(object->SafeAddRef(), 3u);
-    EXPECT_EQ(object->DecRef(), 2u);
-    EXPECT_EQ(object->Release(), 1u);
-    EXPECT_EQ(Counted::destroyed, 0);
-    EXPECT_EQ(object->Release(), 0u);
-    EXPECT_EQ(Counted::destroyed, 1);
-}
-
-TEST(ComponentBase, UnknownFourCCGivesNullAndNoReference)
-{
-    auto* object = new Counted;
+    EXPECT_EQ(object->SafeAddRef(), 2u);
+    EXPECT_EQ(object->DecRef(), 1u);
     void* out = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(object->QueryInterface(ZkFourCC("NOPE"), &out), QUOR_E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
@@ -57,6 +40,7 @@ TEST(ComponentBase, UnknownFourCCGivesNullAndNoReference)
     EXPECT_EQ(object->GetRefCount(), 2u);
     object->Release();
     EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(Counted::destroyed, 1);
     EXPECT_TRUE(Registrations(object).empty()) << "destruction unregisters every interface";
 }
 
@@ -99,8 +83,8 @@ TEST(ComponentBase, ObjectsRegisterTheirPartsInOrderOnFirstQuery)
 TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
 {
     auto* object = new Counted;
-    auto held = QuillonControl<Quillon_HeldLocks_t>("Quillon_HeldLocks");
-    auto lastSite = QuillonControl<Quillon_LastLockSite_t>("Quillon_LastLockSite");
+    const auto held = tessary_test::Quillon().heldLocks;
+    const auto lastSite = tessary_test::Quillon().lastLockSite;
     ASSERT_TRUE(held && lastSite);
     const uint32_t before = held();
 
@@ -135,19 +119,10 @@ TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
     EXPECT_EQ(held(), before);
 
     // A refused lock owes no unlock.
-    QuillonControl<Quillon_RefuseLocks_t>("Quillon_RefuseLocks")(1);
+    tessary_test::Quillon().refuseLocks(1);
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), QUOR_LOCK_REFUSED);
     EXPECT_EQ(held(), before);
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), 0u);
     UnlockObjectAt(object);
     object->Release();
-}
-
-TEST(ComponentBase, ModuleLookupFindsLoadedModulesOnly)
-{
-    HMODULE module = reinterpret_cast<HMODULE>(0x1);
-    EXPECT_EQ(GetModuleByName(L"User32.dll", &module), 0u);
-    EXPECT_EQ(module, GetModuleHandleW(L"user32.dll"));
-    EXPECT_NE(GetModuleByName(L"no-such-module.dll", &module), 0u);
-    EXPECT_EQ(module, nullptr);
 }

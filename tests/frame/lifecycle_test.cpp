@@ -1,6 +1,7 @@
 // Initialise and uninitialise seen from inside: which context fields live when.
 #include "frame/registries.h"
 #include "support/library_fixture.h"
+#include "support/softd2d_control.h"
 #include <Tessary.h>
 #include <thread>
 
@@ -26,8 +27,9 @@ TEST(Lifecycle, AttachFindsTheFactoriesAndCreatesTheLocks)
     tessary_test::StartHostEnvironment();
     EXPECT_NE(Context().d2d1CreateFactory, nullptr);
     EXPECT_NE(Context().dwriteCreateFactory, nullptr);
-    EXPECT_EQ(reinterpret_cast<FARPROC>(Context().updateLayeredWindowIndirect),
-              GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect"));
+    EXPECT_EQ(Context().updateLayeredWindowIndirect,
+              tessary_test::ProcAddress<tessary::UpdateLayeredWindowIndirectFn>(GetModuleHandleW(L"user32.dll"),
+                                                                               "UpdateLayeredWindowIndirect"));
     // A second attach only counts.
     const uint32_t before = Context().attachCount;
     EXPECT_TRUE(tessary::ProcessAttach(nullptr));
