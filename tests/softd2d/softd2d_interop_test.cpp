@@ -1,7 +1,6 @@
 // Pixels crossing into and out of Direct2D: GDI interop on bitmap targets, DC targets bound
-// to a DC, WIC uploads and the bitmap copy methods.
+// to a DC and the bitmap copy methods. WIC uploads are checked through the library's images.
 #include <gtest/gtest.h>
-#include <wincodec.h>
 
 #include "softd2d_test_support.h"
 
@@ -36,16 +35,6 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
     EXPECT_EQ(RGB(0, 255, 0), GetPixel(dc, 3, 3));
     const uint32_t* bits = DibBits(dc);
     ASSERT_NE(nullptr, bits);
-    // Copying out of the DC works like any memory DC.
-    HDC copy = CreateCompatibleDC(nullptr);
-    HBITMAP copyBitmap = CreateCompatibleBitmap(dc, 4, 4);
-    HGDIOBJ previous = SelectObject(copy, copyBitmap);
-    EXPECT_TRUE(BitBlt(copy, 0, 0, 4, 4, dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(RGB(0, 255, 0), GetPixel(copy, 1, 2));
-    SelectObject(copy, previous);
-    DeleteObject(copyBitmap);
-    DeleteDC(copy);
-
     // GDI to Direct2D: a GDI fill shows in the target's bitmap, in the same memory.
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     const RECT box = {1, 1, 3, 3};
@@ -121,70 +110,6 @@ TEST_F(InteropTest, BoundDcTargetDrawsOverTheDcContent) {
     SelectObject(dc, previous);
     DeleteDC(dc);
     DeleteObject(dib);
-}
-
-// A 2x1 PNG: white at alpha 128 and opaque black, straight alpha as PNG stores it.
-ComPtr<IWICBitmapSource> DecodeTestPng(IWICImagingFactory* wic, ComPtr<IWICBitmapFrameDecode>* frameOut) {
-    ComPtr<IStream> stream;
-    EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    ComPtr<IWICBitmapEncoder> encoder;
-    EXPECT_EQ(S_OK, wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder));
-    EXPECT_EQ(S_OK, encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
-    ComPtr<IWICBitmapFrameEncode> frame;
-    EXPECT_EQ(S_OK, encoder->CreateNewFrame(&frame, nullptr));
-    EXPECT_EQ(S_OK, frame->Initialize(nullptr));
-    EXPECT_EQ(S_OK, frame->SetSize(2, 1));
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    EXPECT_EQ(S_OK, frame->SetPixelFormat(&format));
-    EXPECT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA));
-    uint32_t straight[2] = {Bgra(255, 255, 255, 128), Bgra(0, 0, 0, 255)};
-    EXPECT_EQ(S_OK, frame->WritePixels(1, 8, 8, reinterpret_cast<BYTE*>(straight)));
-    EXPECT_EQ(S_OK, frame->Commit());
-    EXPECT_EQ(S_OK, encoder->Commit());
-    const LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-
-    ComPtr<IWICBitmapDecoder> decoder;
-    EXPECT_EQ(S_OK, wic->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad, &decoder));
-    ComPtr<IWICBitmapFrameDecode> decoded;
-    EXPECT_EQ(S_OK, decoder->GetFrame(0, &decoded));
-    ComPtr<IWICFormatConverter> converter;
-    EXPECT_EQ(S_OK, wic->CreateFormatConverter(&converter));
-    EXPECT_EQ(S_OK, converter->Initialize(decoded.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                          nullptr, 0, WICBitmapPaletteTypeMedianCut));
-    *frameOut = decoded;
-    ComPtr<IWICBitmapSource> source;
-    converter.As(&source);
-    return source;
-}
-
-TEST_F(InteropTest, WicUploadOfPngHoldsPremultipliedPixels) {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    {
-        ComPtr<IWICImagingFactory> wic;
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_PPV_ARGS(&wic)));
-        ComPtr<IWICBitmapFrameDecode> frame;
-        ComPtr<IWICBitmapSource> converted = DecodeTestPng(wic.Get(), &frame);
-        ASSERT_TRUE(converted);
-
-        ComPtr<ID2D1Bitmap> image;
-        ASSERT_EQ(S_OK, device_->CreateBitmapFromWicBitmap(converted.Get(), nullptr, &image));
-        EXPECT_EQ(2.0f, image->GetSize().width);
-        EXPECT_EQ(1.0f, image->GetSize().height);
-        auto target = MakeTarget(device_.Get(), 2, 1);
-        ComPtr<ID2D1Bitmap> targetBitmap;
-        ASSERT_EQ(S_OK, target->GetBitmap(&targetBitmap));
-        ASSERT_EQ(S_OK, targetBitmap->CopyFromBitmap(nullptr, image.Get(), nullptr));
-        EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {Bgra(128, 128, 128, 128), Bgra(0, 0, 0, 255)}, 2));
-
-        // The decoder's own straight BGRA is not a format Direct2D uploads.
-        ComPtr<ID2D1Bitmap> refused;
-        EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT),
-                  device_->CreateBitmapFromWicBitmap(frame.Get(), nullptr, &refused));
-        EXPECT_EQ(E_INVALIDARG, device_->CreateBitmapFromWicBitmap(nullptr, nullptr, &refused));
-    }
-    CoUninitialize();
 }
 
 TEST_F(InteropTest, CopyMethodsMovePixelsBetweenMemoryBitmapsAndTargets) {
