@@ -5,6 +5,18 @@
 
 namespace tessary {
 
+namespace {
+
+// An export as its own function type. FARPROC says nothing of the signature, so the cast goes through
+// void (*)(), the function pointer type that stands for any other.
+template <class F>
+F ExportOf(HMODULE module, const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+} // namespace
+
 LibraryContext& Context()
 {
     static LibraryContext context;
@@ -23,13 +35,13 @@ BOOL ProcessAttach(HMODULE module)
     HMODULE d2d1 = LoadLibraryW(L"d2d1.dll");
     if (!d2d1)
         return FALSE;
-    c.d2d1CreateFactory = reinterpret_cast<D2D1CreateFactoryFn>(GetProcAddress(d2d1, "D2D1CreateFactory"));
+    c.d2d1CreateFactory = ExportOf<D2D1CreateFactoryFn>(d2d1, "D2D1CreateFactory");
     if (!c.d2d1CreateFactory)
         return FALSE;
     HMODULE dwrite = LoadLibraryW(L"dwrite.dll");
     if (!dwrite)
         return FALSE;
-    c.dwriteCreateFactory = reinterpret_cast<DWriteCreateFactoryFn>(GetProcAddress(dwrite, "DWriteCreateFactory"));
+    c.dwriteCreateFactory = ExportOf<DWriteCreateFactoryFn>(dwrite, "DWriteCreateFactory");
     if (!c.dwriteCreateFactory)
         return FALSE;
 
@@ -43,8 +55,7 @@ BOOL ProcessAttach(HMODULE module)
     GetModuleByName(L"User32.dll", &user32);
     if (!user32 || user32 == reinterpret_cast<HMODULE>(INVALID_HANDLE_VALUE))
         return TRUE;
-    c.updateLayeredWindowIndirect =
-        reinterpret_cast<UpdateLayeredWindowIndirectFn>(GetProcAddress(user32, "UpdateLayeredWindowIndirect"));
+    c.updateLayeredWindowIndirect = ExportOf<UpdateLayeredWindowIndirectFn>(user32, "UpdateLayeredWindowIndirect");
     return TRUE;
 }
 

@@ -13,7 +13,7 @@ namespace tessary {
 void NotifyIfDeviceLost(HRESULT endDrawResult)
 {
     const LibraryContext& c = Context();
-    if (endDrawResult == D2DERR_RECREATE_TARGET && c.deviceLostWindow && c.deviceLostMessage)
+    if (endDrawResult == static_cast<HRESULT>(D2DERR_RECREATE_TARGET) && c.deviceLostWindow && c.deviceLostMessage)
         PostMessageW(c.deviceLostWindow, c.deviceLostMessage, 0, 0);
 }
 
