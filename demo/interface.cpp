@@ -33,17 +33,10 @@ bool Text(Class_ZkGraphicSurface* s, POINT at, uint32_t colour, const wchar_t* t
 // window at `at`: only the badge's rectangle joins the window's update region.
 bool DrawBadge(Class_ZkWindow* w, POINT at, const Gdiplus::Font& font)
 {
-    void* raw = nullptr;
-    if (CreateInstance_ZkGraphicSurfaceD2D(&raw) != 0)
-        return false;
-    auto* object = static_cast<Class_QUOR*>(raw);
-    Class_ZkGraphicSurface* badge = nullptr;
-    bool ok = object->QueryInterface(ZK_FOURCC_SURFACE, reinterpret_cast<void**>(&badge)) == 0;
     const int32_t width = 112, height = 28;
-    const ZkSurfaceCreateInfo record{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, width, height,
-                                     reinterpret_cast<uint64_t>(w->GetWindowHandle())};
-    ok = ok && object->Create(&record) == 0;
-    ok = ok && Fill(badge, kAccent, RECT{0, 0, width, height}) && Text(badge, POINT{10, 6}, kText, L"Composed", font);
+    Class_ZkGraphicSurface* badge = NewSurface(w, width, height);
+    bool ok = badge && Fill(badge, kAccent, RECT{0, 0, width, height}) &&
+              Text(badge, POINT{10, 6}, kText, L"Composed", font);
 
     const RECT all{0, 0, width, height};
     uint8_t* bits = nullptr;
@@ -57,13 +50,32 @@ bool DrawBadge(Class_ZkWindow* w, POINT at, const Gdiplus::Font& font)
     ok = ok && badge->DrawTo(w, &at, nullptr, nullptr) == 0;
     if (badge)
         badge->Release();
-    object->Release();
     return ok;
 }
 
 } // namespace
 
-bool ComposeInterface(Class_ZkWindow* w)
+Class_ZkGraphicSurface* NewSurface(Class_ZkWindow* window, int32_t width, int32_t height, const wchar_t* path)
+{
+    void* raw = nullptr;
+    if ((path ? CreateInstance_ZkImageD2D(&raw) : CreateInstance_ZkGraphicSurfaceD2D(&raw)) != 0)
+        return nullptr;
+    auto* object = static_cast<Class_QUOR*>(raw);
+    Class_ZkGraphicSurface* surface = nullptr;
+    object->QueryInterface(ZK_FOURCC_SURFACE, reinterpret_cast<void**>(&surface));
+    object->Release(); // the interface's reference keeps the object
+    const uint64_t key = reinterpret_cast<uint64_t>(window->GetWindowHandle());
+    const ZkSurfaceCreateInfo surfaceRecord{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, uint32_t(width),
+                                            uint32_t(height), key};
+    const ZkImageCreateInfo imageRecord{ZK_FOURCC_IMAGE, sizeof(ZkImageCreateInfo), 0, path, key};
+    if (surface && surface->Create(path ? static_cast<const void*>(&imageRecord) : &surfaceRecord) != 0) {
+        surface->Release();
+        surface = nullptr;
+    }
+    return surface;
+}
+
+bool ComposeInterface(Class_ZkWindow* w, const Scene& scene)
 {
     bool ok = true;
     // Frame: background, title bar with its close button, sidebar.
@@ -71,6 +83,7 @@ bool ComposeInterface(Class_ZkWindow* w)
     ok &= Fill(w, kTitleBar, RECT{0, 0, kWidth, 36});
     ok &= Fill(w, kClose, RECT{kWidth - 36, 8, kWidth - 12, 28});
     ok &= Fill(w, kSidebar, RECT{0, 36, 120, kHeight});
+    ok &= Fill(w, kCard, RECT{136, 320, 464, 436});
     ok &= w->Present() == 0;
 
     // Sidebar items, one selected; each is its own dirty rectangle.
@@ -100,6 +113,9 @@ bool ComposeInterface(Class_ZkWindow* w)
         ok &= Text(w, POINT{22, 57 + i * 34}, kText, items[i], label);
     ok &= Text(w, POINT{152, 94}, kDarkText, L"Uploading assets", label);
     ok &= DrawBadge(w, POINT{336, 66}, label);
+    ok &= w->Present() == 0;
+
+    ok &= DrawShowcase(w, scene);
     ok &= w->Present() == 0;
     return ok;
 }

@@ -1,20 +1,40 @@
 // The Tessary demo: a host that loads tessary.dll, composes a small interface in a layered window,
-// saves a screenshot of it as a PNG, and reports how long presentations take.
+// recovers from one lost device, saves a screenshot of it as a PNG, and reports how long presentations
+// take.
 #include "interface.h"
 #include "screenshot.h"
+#include <d2d1.h>
 #include <gdiplus.h>
 #include <cstdio>
+#include <string>
 
 namespace {
 
 constexpr UINT kDeviceLost = WM_APP + 1;
+demo::Scene g_scene;
 
 // The library posts kDeviceLost to the window when the device is lost: rebuild, then draw again.
 LRESULT OnDeviceLost(HWND, UINT, WPARAM, LPARAM, Class_ZkWindow* window)
 {
-    if (OnDeviceLostTessaryInternal())
-        demo::ComposeInterface(window);
+    if (OnDeviceLostTessaryInternal()) {
+        ++g_scene.recoveries;
+        demo::ComposeInterface(window, g_scene);
+    }
     return 0;
+}
+
+// One lost device, made on purpose: softd2d, our software d2d1.dll, can fail the next EndDraw the way
+// a removed graphics adapter does. With the system's Direct2D the entry is absent and nothing happens.
+void LoseTheDeviceOnce(Class_ZkWindow* window)
+{
+    using FailNextEndDraw = HRESULT(WINAPI*)(IUnknown* target, UINT32 count, HRESULT result);
+    const auto fail = reinterpret_cast<FailNextEndDraw>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"d2d1.dll"), "SoftD2D_FailNextEndDraw")));
+    if (!fail || FAILED(fail(nullptr, 1, D2DERR_RECREATE_TARGET)))
+        return;
+    const RECT corner{0, 0, 8, 8};
+    window->FillRect(0xFF8A4F1E, &corner); // any drawing, so that the next presentation ends a pass
+    window->Present();
 }
 
 void PumpMessages()
@@ -43,6 +63,13 @@ double MeasurePresent(Class_ZkWindow* window, const RECT* dirty, int rounds)
 
 int Run(const wchar_t* path)
 {
+    // The showcase's inputs: a PNG written beside the screenshot, and a private font file.
+    g_scene.picture = std::wstring(path) + L".sample.png";
+    if (FAILED(demo::WriteSamplePicture(g_scene.picture.c_str())))
+        std::fprintf(stderr, "the sample picture could not be written\n");
+    g_scene.privateFont = demo::FindPrivateFontFile();
+    if (!g_scene.privateFont.empty())
+        Tessary_AddPrivateFont(g_scene.privateFont.c_str());
     if (!InitializeTessaryInternal()) {
         std::fprintf(stderr, "InitializeTessaryInternal failed\n");
         return 1;
@@ -83,11 +110,13 @@ int Run(const wchar_t* path)
         HWND handle = window->GetWindowHandle();
         window->SetMessageHandler(kDeviceLost, &OnDeviceLost);
         SetDeviceLostHandlerTessaryInternal(handle, kDeviceLost);
-        // Rounded corners: the window takes the region object over.
-        window->SetShape(new Class_ZkRegion{CreateRoundRectRgn(0, 0, demo::kWidth + 1, demo::kHeight + 1, 24, 24),
-                                            nullptr, CreateRectRgn(0, 0, 0, 0)});
-        const bool drawn = demo::ComposeInterface(window);
+        // The shape comes from an alpha channel; the window takes the region object over.
+        if (HRGN shape = demo::ShapeFromAlpha(window))
+            window->SetShape(new Class_ZkRegion{shape, nullptr, CreateRectRgn(0, 0, 0, 0)});
+        const bool drawn = demo::ComposeInterface(window, g_scene);
         PumpMessages();
+        LoseTheDeviceOnce(window);
+        PumpMessages(); // the handler rebuilds and redraws
         const HRESULT saved = demo::SaveWindowScreenshot(handle, path);
         if (!drawn)
             std::fprintf(stderr, "a drawing call failed\n");
@@ -95,6 +124,7 @@ int Run(const wchar_t* path)
             std::fprintf(stderr, "screenshot failed: 0x%08lX\n", static_cast<unsigned long>(saved));
         else {
             std::wprintf(L"screenshot: %ls\n", path);
+            std::printf("device losses recovered from: %d\n", g_scene.recoveries);
             result = 0;
         }
 
@@ -114,6 +144,9 @@ int Run(const wchar_t* path)
     window->Release();
     base->Release();
     UninitializeTessaryInternal();
+    if (!g_scene.privateFont.empty())
+        Tessary_RemovePrivateFont(g_scene.privateFont.c_str());
+    DeleteFileW(g_scene.picture.c_str());
     return result;
 }
 

@@ -59,11 +59,14 @@ HRESULT SaveWindowScreenshot(HWND window, const wchar_t* path)
     RECT area{};
     if (!GetWindowRect(window, &area))
         return HRESULT_FROM_WIN32(GetLastError());
-    const UINT width = UINT(area.right - area.left), height = UINT(area.bottom - area.top);
-    std::vector<BYTE> pixels = ReadScreen(area);
+    const std::vector<BYTE> pixels = ReadScreen(area);
     if (pixels.empty())
         return E_FAIL;
+    return WritePng(path, UINT(area.right - area.left), UINT(area.bottom - area.top), pixels.data());
+}
 
+HRESULT WritePng(const wchar_t* path, UINT width, UINT height, const BYTE* pixels)
+{
     Released<IWICImagingFactory> factory;
     Released<IWICStream> stream;
     Released<IWICBitmapEncoder> encoder;
@@ -90,7 +93,7 @@ HRESULT SaveWindowScreenshot(HWND window, const wchar_t* path)
     if (SUCCEEDED(hr) && format != GUID_WICPixelFormat32bppBGRA)
         hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
     if (SUCCEEDED(hr))
-        hr = frame.p->WritePixels(height, width * 4, UINT(pixels.size()), pixels.data());
+        hr = frame.p->WritePixels(height, width * 4, width * height * 4, const_cast<BYTE*>(pixels));
     if (SUCCEEDED(hr))
         hr = frame.p->Commit();
     if (SUCCEEDED(hr))
