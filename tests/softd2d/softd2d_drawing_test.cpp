@@ -25,9 +25,7 @@ TEST_F(DrawingTest, FractionalRectangleEdgesInBothAntialiasModes) {
     // Per primitive: a pixel gets the area it shares with the rectangle. Quarter covered
     // corners round 63.75 to 64, half covered edges 127.5 to 128.
     Fill(target.Get(), kClear);
-    target->BeginDraw();
-    target->FillRectangle(&rect, red.Get());
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&rect, red.Get()); }));
     const uint32_t q = Bgra(0, 0, 64, 64), h = Bgra(0, 0, 128, 128);
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {q, h, q, 0,  //
                                                        h, kRed, h, 0,
@@ -39,9 +37,7 @@ TEST_F(DrawingTest, FractionalRectangleEdgesInBothAntialiasModes) {
     // (centres 0.5 and 1.5; 2.5 is on the right edge) and rows 0-2.
     Fill(target.Get(), kClear);
     target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED);
-    target->BeginDraw();
-    target->FillRectangle(&rect, red.Get());
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&rect, red.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kRed, kRed, 0, 0,  //
                                                        kRed, kRed, 0, 0,
                                                        kRed, kRed, 0, 0,
@@ -117,16 +113,12 @@ TEST_F(DrawingTest, HalfTransparentColoursArePremultipliedThenRounded) {
 
     // Over opaque white every channel gains 255 * (255 - 128) / 255 = 127.
     Fill(target.Get(), kWhite);
-    target->BeginDraw();
-    target->FillRectangle(&left, brush.Get());
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&left, brush.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {Bgra(159, 191, 255, 255), kWhite}, 2));
 
     // Clear replaces pixels instead of blending.
     const D2D1_COLOR_F half = Color(1, 0.5f, 0.25f, 0.5f);
-    target->BeginDraw();
-    target->Clear(&half);
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->Clear(&half); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {premultiplied, premultiplied}, 2));
 }
 
@@ -212,9 +204,7 @@ TEST_F(DrawingTest, BitmapBrushFillsFollowBrushTransformAndExtendModes) {
     ComPtr<ID2D1BitmapBrush> brush;
     ASSERT_EQ(S_OK, target->CreateBitmapBrush(bitmap.Get(), &wrap, nullptr, &brush));
     const D2D1_RECT_F all = Rect(0, 0, 4, 1);
-    target->BeginDraw();
-    target->FillRectangle(&all, brush.Get());
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, brush.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {a, b, a, b}, 4));
 
     // Shifted one pixel right, clamping instead: the first texel repeats on the left.
@@ -223,9 +213,7 @@ TEST_F(DrawingTest, BitmapBrushFillsFollowBrushTransformAndExtendModes) {
     shift._31 = 1;
     brush->SetTransform(&shift);
     brush->SetExtendModeX(D2D1_EXTEND_MODE_CLAMP);
-    target->BeginDraw();
-    target->FillRectangle(&all, brush.Get());
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, brush.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {a, a, b, b}, 4));
 }
 
@@ -288,9 +276,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 0, 0, 0}, 2));
 
     // BeginDraw twice is an error too; the pass still ends and the next one is clean.
-    target->BeginDraw();
-    target->BeginDraw();
-    EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(kWrongState, Pass(target.Get(), [&] { target->BeginDraw(); }));
     target->BeginDraw();
     EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
 
@@ -322,9 +308,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     target->BeginDraw();
     target->FillRectangle(&all, foreign.Get());
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_WRONG_FACTORY), target->EndDraw(nullptr, nullptr));
-    target->BeginDraw();
-    target->FillRectangle(&all, sibling.Get());
-    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, sibling.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kGreen, kGreen, kGreen, kGreen}, 2));
 
     // Rotations are beyond these rectangles.
@@ -332,9 +316,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     rotate._12 = 1;
     rotate._21 = -1;
     target->SetTransform(&rotate);
-    target->BeginDraw();
-    target->FillRectangle(&all, red.Get());
-    EXPECT_EQ(kUnsupported, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(kUnsupported, Pass(target.Get(), [&] { target->FillRectangle(&all, red.Get()); }));
 }
 
 TEST_F(DrawingTest, TransformAndDpiPlaceDrawing) {

@@ -94,9 +94,7 @@ TEST_F(InteropTest, BoundDcTargetDrawsOverTheDcContent) {
     EXPECT_EQ(2u, device_->GetPixelSize().width);
     auto half = MakeBrush(device_.Get(), Color(0, 1, 0, 0.5f));
     const D2D1_RECT_F top = Rect(0, 0, 2, 1);
-    device_->BeginDraw();
-    device_->FillRectangle(&top, half.Get());
-    ASSERT_EQ(S_OK, device_->EndDraw(nullptr, nullptr));
+    ASSERT_EQ(S_OK, Pass(device_.Get(), [&] { device_->FillRectangle(&top, half.Get()); }));
     GdiFlush();
     // Half green over the blue that was there; outside the bound area nothing changes.
     const uint32_t mixed = Bgra(127, 128, 0, 255);

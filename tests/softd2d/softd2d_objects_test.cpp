@@ -12,9 +12,7 @@ using ObjectsTest = SoftD2DTest;
 TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
     D2D1_SIZE_U pixels = device_->GetPixelSize();
     EXPECT_EQ(0u, pixels.width);
-    device_->BeginDraw();
-    device_->Clear(nullptr);
-    EXPECT_EQ(S_OK, device_->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(S_OK, Pass(device_.Get(), [&] { device_->Clear(nullptr); }));
 
     auto target = MakeTarget(device_.Get(), 30, 20);
     ASSERT_TRUE(target);

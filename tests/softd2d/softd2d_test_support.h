@@ -45,6 +45,14 @@ ComPtr<ID2D1Bitmap> MakeBitmap(ID2D1RenderTarget* target, UINT32 width, UINT32 h
 ComPtr<ID2D1Bitmap> MakeMask(ID2D1RenderTarget* target, UINT32 width, UINT32 height,
                              const std::vector<uint8_t>& alpha);
 
+// Runs `draw` in one drawing pass of `target` and returns what EndDraw reports.
+template <class Draw>
+HRESULT Pass(ID2D1RenderTarget* target, Draw draw) {
+    target->BeginDraw();
+    draw();
+    return target->EndDraw(nullptr, nullptr);
+}
+
 // Runs one drawing pass that clears the whole target to `pixel`, opaque or transparent black.
 void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel);
 // The target's pixels, row by row, read inside a drawing pass through GetDC.
