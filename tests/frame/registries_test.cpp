@@ -40,7 +40,15 @@ auto* Fake(uintptr_t value) { return reinterpret_cast<ID2D1DCRenderTarget*>(valu
 
 } // namespace
 
-class Registries : public tessary_test::LibraryTest {};
+class Registries : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tessary_test::StartHostEnvironment();
+        ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    }
+    void TearDown() override { UninitializeTessaryInternal(); }
+};
 
 TEST_F(Registries, WindowTargetsReplaceFindExactlyAndWalkInUnsignedOrder)
 {

@@ -41,35 +41,4 @@ D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties()
                                          D2D1_FEATURE_LEVEL_DEFAULT};
 }
 
-void LibraryTest::SetUp()
-{
-    StartHostEnvironment();
-    ASSERT_EQ(InitializeTessaryInternal(), 1u);
-}
-
-void LibraryTest::TearDown()
-{
-    for (int i = 0; i < _targetCount; ++i) {
-        tessary::UnregisterWindowTarget(_targets[i].key);
-        _targets[i].target->Release();
-    }
-    _targetCount = 0;
-    UninitializeTessaryInternal();
-}
-
-ID2D1DCRenderTarget* LibraryTest::RegisterTestWindowTarget(uint64_t key)
-{
-    ID2D1DCRenderTarget* target = nullptr;
-    const D2D1_RENDER_TARGET_PROPERTIES properties = WindowTargetProperties();
-    if (FAILED(tessary::Context().d2dFactory->CreateDCRenderTarget(&properties, &target)) || !target)
-        return nullptr;
-    if (_targetCount == 8) {
-        target->Release();
-        return nullptr;
-    }
-    tessary::RegisterWindowTarget(key, nullptr, target);
-    _targets[_targetCount++] = Registered{key, target};
-    return target;
-}
-
 } // namespace tessary_test

@@ -1,5 +1,5 @@
 // Shared set-up for white-box tests that link the library statically: the module's attach, GDI+
-// and COM as a host starts them, and an initialised library.
+// and COM as a host starts them, and the controls of our Quillon build.
 #pragma once
 
 #include "frame/context.h"
@@ -11,24 +11,6 @@ namespace tessary_test {
 
 // Attaches the library once per process and keeps GDI+ and COM running for the whole test run.
 void StartHostEnvironment();
-
-class LibraryTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // A DC render target made from the library's Direct2D factory with the window-target properties,
-    // registered under `key` as a window would register it; released and unregistered in TearDown.
-    ID2D1DCRenderTarget* RegisterTestWindowTarget(uint64_t key);
-
-private:
-    struct Registered {
-        uint64_t key;
-        ID2D1DCRenderTarget* target;
-    };
-    Registered _targets[8]{};
-    int _targetCount = 0;
-};
 
 // Quillon's test controls, found by name in quillon.dll.
 struct QuillonControl {
