@@ -27,37 +27,16 @@ BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info
     return WindowTest::forward && g_system ? g_system(window, info) : TRUE;
 }
 
-LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 } // namespace
 
 bool WindowTest::forward = false;
 
-WindowRecord::WindowRecord(const WindowParams& params)
+WindowRecord::WindowRecord(const WindowParams& p)
+    : block{nullptr, GetModuleHandleW(nullptr), p.menu, p.parent, p.cy, p.cx, p.y, p.x, 0 /* class style */,
+            L"Tessary test", p.className, p.exStyle},
+      info{ZK_FOURCC_WINDOW, sizeof(ZkWindowCreateInfo), p.reserved, &block, p.style, 0, 0, p.icon, p.icon, p.cursor,
+           nullptr, uint32_t(p.show), 0}
 {
-    block.hInstance = GetModuleHandleW(nullptr);
-    block.hMenu = params.menu;
-    block.hwndParent = params.parent;
-    block.cx = params.cx;
-    block.cy = params.cy;
-    block.x = params.x;
-    block.y = params.y;
-    block.style = 0; // the class style
-    block.lpszName = L"Tessary test";
-    block.lpszClass = params.className;
-    block.dwExStyle = params.exStyle;
-    info.fourcc = ZK_FOURCC_WINDOW;
-    info.size = sizeof(ZkWindowCreateInfo);
-    info.reserved = params.reserved;
-    info.creation = &block;
-    info.style = params.style;
-    info.icon = params.icon;
-    info.smallIcon = params.icon;
-    info.cursor = params.cursor;
-    info.showCommand = uint32_t(params.show);
 }
 
 std::vector<LayeredUpdate>& WindowTest::Updates()
@@ -76,14 +55,7 @@ void WindowTest::SetUp()
     forward = false;
     ClearUpdates();
 
-    WNDCLASSEXW messageClass{};
-    messageClass.cbSize = sizeof(messageClass);
-    messageClass.lpfnWndProc = &MessageWindowProc;
-    messageClass.hInstance = GetModuleHandleW(nullptr);
-    messageClass.lpszClassName = L"TessaryTestMessages";
-    RegisterClassExW(&messageClass);
-    messageWindow = CreateWindowExW(0, L"TessaryTestMessages", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+    messageWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 void WindowTest::TearDown()

@@ -15,17 +15,15 @@ struct Call {
 };
 std::vector<Call> g_calls;
 
-LRESULT First(HWND w, UINT m, WPARAM wp, LPARAM lp, Class_ZkWindow* z)
+// Handlers that record the call and answer `Result`.
+template <LRESULT Result>
+LRESULT Recorded(HWND w, UINT m, WPARAM wp, LPARAM lp, Class_ZkWindow* z)
 {
     g_calls.push_back(Call{w, m, wp, lp, z});
-    return 111;
+    return Result;
 }
-
-LRESULT Second(HWND w, UINT m, WPARAM wp, LPARAM lp, Class_ZkWindow* z)
-{
-    g_calls.push_back(Call{w, m, wp, lp, z});
-    return 222;
-}
+constexpr auto First = &Recorded<111>;
+constexpr auto Second = &Recorded<222>;
 
 } // namespace
 
@@ -42,7 +40,7 @@ TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
 {
     const UINT m = WM_APP + 7;
     Class_ZkWindowD2D* window = NewWindowObject();
-    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr) << "not created: nothing stored";
+    EXPECT_EQ(window->SetMessageHandler(m, First), nullptr) << "not created: nothing stored";
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
     EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
@@ -53,8 +51,8 @@ TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_NO_HANDLER);
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_NO_HANDLER);
 
-    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr);
-    EXPECT_EQ(window->SetMessageHandler(m, &Second), &First);
+    EXPECT_EQ(window->SetMessageHandler(m, First), nullptr);
+    EXPECT_EQ(window->SetMessageHandler(m, Second), First);
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
     EXPECT_EQ(window->SendWindowMessage(m, 5, 6), 222);
     ASSERT_EQ(g_calls.size(), 1u);
@@ -71,16 +69,16 @@ TEST_F(WindowProcedure, HandlersMoveBetweenActiveSuspendedAndAbsent)
 
     // Suspended, then removed: the suspended handler comes back.
     EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
-    EXPECT_EQ(window->RemoveMessageHandler(m), &Second);
+    EXPECT_EQ(window->RemoveMessageHandler(m), Second);
     EXPECT_EQ(window->RemoveMessageHandler(m), nullptr);
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_NO_HANDLER);
 
     // Suspended, then set: the new handler is active and the suspended one forgotten.
-    EXPECT_EQ(window->SetMessageHandler(m, &First), nullptr);
+    EXPECT_EQ(window->SetMessageHandler(m, First), nullptr);
     EXPECT_EQ(window->SuspendMessageHandler(m), 0u);
-    EXPECT_EQ(window->SetMessageHandler(m, &Second), nullptr) << "the former active handler was null";
+    EXPECT_EQ(window->SetMessageHandler(m, Second), nullptr) << "the former active handler was null";
     EXPECT_EQ(window->ResumeMessageHandler(m), ZK_E_HANDLER_NOT_SUSPENDED);
-    EXPECT_EQ(window->RemoveMessageHandler(m), &Second);
+    EXPECT_EQ(window->RemoveMessageHandler(m), Second);
 
     // A null handler makes an entry that the window procedure treats as absent.
     EXPECT_EQ(window->SetMessageHandler(m, nullptr), nullptr);
@@ -97,7 +95,7 @@ TEST_F(WindowProcedure, CursorMessagesNeverReachAHostHandler)
     HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
     HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
     ASSERT_NE(cross, wait);
-    window->SetMessageHandler(WM_SETCURSOR, &First);
+    window->SetMessageHandler(WM_SETCURSOR, First);
 
     EXPECT_EQ(window->SetWindowCursor(cross), nullptr);
     SetCursor(wait);
@@ -141,14 +139,14 @@ TEST_F(WindowProcedure, DestroyHandlerRunsThenThePropertyGoes)
         propertyDuringDestroy = GetPropW(w, L"ZkWindow::this");
         return 0;
     });
-    handled->SetMessageHandler(WM_NCDESTROY, &First);
+    handled->SetMessageHandler(WM_NCDESTROY, First);
     DestroyWindow(handle);
     EXPECT_EQ(propertyDuringDestroy, static_cast<HANDLE>(handled));
     EXPECT_TRUE(g_calls.empty()) << "after WM_DESTROY the property is gone, so WM_NCDESTROY is the system's";
 
     // Without a WM_DESTROY handler the property stays until the window is gone.
     Class_ZkWindowD2D* unhandled = NewWindow();
-    unhandled->SetMessageHandler(WM_NCDESTROY, &First);
+    unhandled->SetMessageHandler(WM_NCDESTROY, First);
     DestroyWindow(unhandled->windowHandle);
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_EQ(g_calls[0].message, UINT(WM_NCDESTROY));
