@@ -156,44 +156,6 @@ TEST_F(TextTest, TransparentColourAndClip) {
 
 }
 
-TEST_F(TextTest, UnderlineAndStrikethroughFillTheirLines) {
-    const D2D1_POINT_2F origin{20, 5};
-    ComPtr<IDWriteTextLayout> plain = Layout(L"I I", 40);
-    ComPtr<IDWriteTextLayout> underlined = Layout(L"I I", 40);
-    ComPtr<IDWriteTextLayout> struck = Layout(L"I I", 40);
-    ASSERT_TRUE(plain && underlined && struck);
-    const DWRITE_TEXT_RANGE all{0, 3};
-    underlined->SetUnderline(TRUE, all);
-    struck->SetStrikethrough(TRUE, all);
-    DWRITE_TEXT_METRICS metrics{};
-    plain->GetMetrics(&metrics);
-    const int baseline = int(origin.y + FirstLine(plain.Get()).baseline);
-
-    const std::vector<uint32_t> base = Draw(plain.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
-    const std::vector<uint32_t> under = Draw(underlined.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
-    const std::vector<uint32_t> strike = Draw(struck.Get(), origin, D2D1_TEXT_ANTIALIAS_MODE_ALIASED);
-
-    // Whatever decorations add lies in full rows across the layout: below the baseline for the
-    // underline, between the top and the baseline for the strikethrough.
-    auto added = [&](const std::vector<uint32_t>& decorated) {
-        std::vector<uint32_t> difference(decorated.size(), 0);
-        for (size_t i = 0; i < decorated.size(); ++i)
-            if (decorated[i] != base[i]) difference[i] = decorated[i];
-        return InkOf(difference, kWidth);
-    };
-    const Ink underline = added(under);
-    const Ink strikethrough = added(strike);
-    ASSERT_GT(underline.count, 0);
-    ASSERT_GT(strikethrough.count, 0);
-    EXPECT_GE(underline.box.top, baseline);
-    EXPECT_LE(strikethrough.box.bottom, baseline);
-    EXPECT_GE(strikethrough.box.top, LONG(origin.y + metrics.top));
-    for (const Ink* line : {&underline, &strikethrough}) {
-        EXPECT_LE(line->box.bottom - line->box.top, 6) << "a line a few pixels thick";
-        EXPECT_GE(line->box.right - line->box.left, LONG(metrics.widthIncludingTrailingWhitespace) - 2);
-    }
-}
-
 TEST_F(TextTest, DrawTextLaysOutLikeALayoutAndClipsOnRequest) {
     ComPtr<IDWriteTextFormat> format = Format(30);
     ASSERT_TRUE(format);
