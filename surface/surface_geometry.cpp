@@ -73,6 +73,15 @@ void Class_ZkGraphicSurfaceD2D::SetUpdateOnClear(uint32_t enabled)
 
 void Class_ZkGraphicSurfaceD2D::AddToUpdateRegion(const RECT& rect)
 {
+    // A rectangle inside an update region that is one rectangle changes nothing: the common case
+    // once a frame has touched the whole surface, answered with one region call.
+    RECT box{};
+    // (GDI would normalise an inverted rectangle, so those take the general path.)
+    if (rect.left <= rect.right && rect.top <= rect.bottom && GetRgnBox(updateRegion.handle, &box) == SIMPLEREGION &&
+        rect.left >= box.left && rect.top >= box.top && rect.right <= box.right && rect.bottom <= box.bottom) {
+        updateBox = BoxOf(box);
+        return;
+    }
     // The scratch handle is reused so that no region is created per call.
     SetRectRgn(updateRegion.scratch, rect.left, rect.top, rect.right, rect.bottom);
     AddToUpdateRegion(updateRegion.scratch);

@@ -2,6 +2,7 @@
 #include "frame/context.h"
 #include "surface/geometry.h"
 #include "text/font_resolution.h"
+#include "text/layout_cache.h"
 #include "text/text_format_cache.h"
 #include <gdiplus.h>
 #include <cmath>
@@ -116,19 +117,26 @@ IDWriteTextLayout* LayOutText(const wchar_t* text, const LOGFONTW& font, RECT* b
     if (!format)
         return nullptr;
     const UINT32 length = static_cast<UINT32>(wcslen(text));
-    IDWriteTextLayout* layout = nullptr;
-    const HRESULT hr = Context().dwriteFactory->CreateTextLayout(text, length, format, kLayoutBox, kLayoutBox, &layout);
-    format->Release(); // the layout keeps what it needs of the format
-    if (FAILED(hr) || !layout)
-        return nullptr;
-    const DWRITE_TEXT_RANGE whole{0, length};
-    if (font.lfStrikeOut)
-        layout->SetStrikethrough(TRUE, whole);
-    if (font.lfUnderline)
-        layout->SetUnderline(TRUE, whole);
-    DWRITE_TEXT_METRICS metrics{};
-    layout->GetMetrics(&metrics);
-    *bounds = TextBoundsOf(metrics);
+    const LayoutKey key{format, font.lfUnderline != 0, font.lfStrikeOut != 0, text, length};
+    IDWriteTextLayout* layout = FindCachedLayout(key, bounds);
+    if (!layout) {
+        const HRESULT hr =
+            Context().dwriteFactory->CreateTextLayout(text, length, format, kLayoutBox, kLayoutBox, &layout);
+        if (SUCCEEDED(hr) && layout) {
+            const DWRITE_TEXT_RANGE whole{0, length};
+            if (key.strikeout)
+                layout->SetStrikethrough(TRUE, whole);
+            if (key.underline)
+                layout->SetUnderline(TRUE, whole);
+            DWRITE_TEXT_METRICS metrics{};
+            layout->GetMetrics(&metrics);
+            *bounds = TextBoundsOf(metrics);
+            CacheLayout(key, layout, *bounds);
+        } else {
+            layout = nullptr;
+        }
+    }
+    format->Release(); // the layout keeps what it needs of the format; the format cache keeps the format
     return layout;
 }
 
