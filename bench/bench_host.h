@@ -3,6 +3,7 @@
 #pragma once
 
 #include <Tessary.h>
+#include <d2d1.h>
 #include <gdiplus.h>
 #include <cstdio>
 #include <functional>
@@ -18,8 +19,18 @@ struct Case {
     std::string name;
     std::function<void()> run;
     int repeats = 1;
-    double best = 1e30; // seconds per operation
+    double best = 1e30;    // seconds per operation, end to end
+    double bestOwn = 1e30; // the same without the time inside UpdateLayeredWindowIndirect
+    double updateCalls = 0; // UpdateLayeredWindowIndirect calls per operation
 };
+
+// UpdateLayeredWindowIndirect timed: the library's entry is pointed here by StartHost, and the
+// benchmark's own GDI+ and raw softd2d frames call it too, so every side's time inside the call
+// (Wine's, not ours) can be taken out.
+BOOL WINAPI TimedUpdateLayeredWindowIndirect(HWND window, const UPDATELAYEREDWINDOWINFO* info);
+void ResetUpdateTiming();
+double UpdateSeconds();
+long UpdateCalls();
 
 // Runs every case once per round, `rounds` times, so a slow patch of the machine hits them all alike.
 void Measure(std::vector<Case*> cases, int rounds);
@@ -42,6 +53,12 @@ void ReleaseWindow(Class_ZkWindow* window);
 // A surface on the window's device; null on failure.
 Class_ZkGraphicSurface* CreateSurface(Class_ZkWindow* window, int width, int height);
 void ReleaseSurface(Class_ZkGraphicSurface* surface);
+
+// A GDI-compatible bitmap render target made as the library makes a surface's own target (grayscale
+// text), on a DC render target of the library's factory returned in *device; for the raw softd2d cases.
+ID2D1BitmapRenderTarget* CreateRawTarget(int width, int height, ID2D1DCRenderTarget** device);
+// The bitmap of a surface's own target, with a reference.
+ID2D1Bitmap* BitmapOf(Class_ZkGraphicSurface* surface);
 
 // A GDI region object the library accepts as a clip region; the caller destroys it with DeleteRegion.
 Class_ZkRegion MakeRegion(HRGN shape);

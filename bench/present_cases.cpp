@@ -11,17 +11,6 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 800;
 
-tessary::UpdateLayeredWindowIndirectFn realUpdate = nullptr;
-double insideUpdate = 0;
-
-BOOL WINAPI TimedUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info)
-{
-    const double start = Seconds();
-    const BOOL result = realUpdate(window, info);
-    insideUpdate += Seconds() - start;
-    return result;
-}
-
 struct PresentTimes {
     double total = 1e30, inside = 0;
 };
@@ -32,7 +21,7 @@ PresentTimes MeasurePresent(Class_ZkWindow* window, const RECT& dirty, int round
     PresentTimes best;
     for (int round = 0; round < rounds; ++round) {
         double total = 0;
-        insideUpdate = 0;
+        ResetUpdateTiming();
         for (int i = 0; i < repeats; ++i) {
             window->FillRect((i & 1) ? 0xFF3AA6F0 : 0xFFD08A3A, &dirty);
             const double start = Seconds();
@@ -40,7 +29,7 @@ PresentTimes MeasurePresent(Class_ZkWindow* window, const RECT& dirty, int round
             total += Seconds() - start;
         }
         if (total / repeats < best.total)
-            best = PresentTimes{total / repeats, insideUpdate / repeats};
+            best = PresentTimes{total / repeats, UpdateSeconds() / repeats};
     }
     return best;
 }
@@ -80,8 +69,6 @@ void Presentation()
     const RECT all{0, 0, kWidth, kHeight};
     window->FillRect(0xFF202020, &all);
     window->Present();
-    realUpdate = tessary::Context().updateLayeredWindowIndirect;
-    tessary::Context().updateLayeredWindowIndirect = &TimedUpdate;
 
     Section("Present (after a fill of the rectangle); our side is the call minus UpdateLayeredWindowIndirect");
     const struct {
@@ -94,7 +81,6 @@ void Presentation()
         std::printf("  Present %-13s total %9.1f us  in UpdateLayeredWindowIndirect %9.1f us  ours %8.1f us\n",
                     size.name, t.total * 1e6, t.inside * 1e6, (t.total - t.inside) * 1e6);
     }
-    tessary::Context().updateLayeredWindowIndirect = realUpdate;
 
     // CreateAlphaRegion: 1024 x 1024, every eighth row holding opaque bars 24 pixels long and 8 apart.
     constexpr int kSide = 1024;
