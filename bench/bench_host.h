@@ -29,6 +29,9 @@ struct Case {
 // (Wine's, not ours) can be taken out.
 BOOL WINAPI TimedUpdateLayeredWindowIndirect(HWND window, const UPDATELAYEREDWINDOWINFO* info);
 void ResetUpdateTiming();
+// While set, the timed entry returns success without calling the system: our own side of a frame can
+// then be measured over many rounds without Wine's presentation time in between.
+void SkipUpdates(bool skip);
 double UpdateSeconds();
 long UpdateCalls();
 
