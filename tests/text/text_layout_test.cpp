@@ -1,4 +1,5 @@
 // From the host's font to a cached DirectWrite format and a layout's pixel bounds.
+#include "text/layout_cache.h"
 #include "text/text_format_cache.h"
 #include "text/text_layout.h"
 #include "text_test_support.h"
@@ -127,4 +128,36 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     EXPECT_EQ(tessary::LayOutText(L"text", Described(kKnownFamily, 0), &untouched), nullptr);
     EXPECT_EQ(untouched.right, 3);
     EXPECT_EQ(TextFormatCache().size(), 3u);
+}
+
+TEST_F(TextLayout, LayoutsAreReusedPerFormatTextAndDecorationsUntilFormatsAreReleased)
+{
+    const LOGFONTW plain = Described(kKnownFamily, -20);
+    LOGFONTW underlined = plain;
+    underlined.lfUnderline = 1;
+    RECT first{}, again{}, decorated{}, other{};
+    IDWriteTextLayout* a = tessary::LayOutText(L"Label", plain, &first);
+    IDWriteTextLayout* b = tessary::LayOutText(L"Label", plain, &again);
+    IDWriteTextLayout* c = tessary::LayOutText(L"Label", underlined, &decorated);
+    IDWriteTextLayout* d = tessary::LayOutText(L"Label ", plain, &other);
+    ASSERT_TRUE(a && b && c && d);
+    EXPECT_EQ(a, b) << "the same text in the same format is laid out once";
+    EXPECT_TRUE(EqualRect(&first, &again));
+    EXPECT_NE(a, c) << "underline is part of the key";
+    DWRITE_TEXT_RANGE range{};
+    BOOL hasUnderline = FALSE;
+    c->GetUnderline(0, &hasUnderline, &range);
+    EXPECT_TRUE(hasUnderline);
+    EXPECT_NE(a, d);
+    EXPECT_GT(other.right, first.right) << "trailing white space counts";
+    EXPECT_EQ(tessary::CachedLayoutCount(), 3u);
+    for (IDWriteTextLayout* layout : {a, b, c, d})
+        layout->Release();
+    tessary::ReleaseAllTextFormats();
+    EXPECT_EQ(tessary::CachedLayoutCount(), 0u);
+    RECT fresh{};
+    IDWriteTextLayout* e = tessary::LayOutText(L"Label", plain, &fresh);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(EqualRect(&fresh, &first));
+    e->Release();
 }
