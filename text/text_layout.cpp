@@ -55,12 +55,30 @@ LOGFONTW LogFontOf(const Gdiplus::Font* font) noexcept
 
 std::wstring FormatKey(const LOGFONTW& font)
 {
-    wchar_t numbers[256];
-    swprintf(numbers, 256, L"%d,%d,%d", static_cast<int>(font.lfHeight), static_cast<int>(font.lfWeight),
-             static_cast<int>(static_cast<uint8_t>(font.lfItalic)));
+    // Written out by hand: this runs for every string drawn or measured, and swprintf costs more
+    // than the rest of the cache lookup.
+    const auto append = [](std::wstring& to, long long value) {
+        wchar_t digits[24];
+        int count = 0;
+        unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
+        do {
+            digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0)
+            to += L'-';
+        while (count)
+            to += digits[--count];
+    };
     const size_t faceLength = wcsnlen(font.lfFaceName, LF_FACESIZE);
-    std::wstring key(font.lfFaceName, faceLength);
-    key += numbers;
+    std::wstring key;
+    key.reserve(faceLength + 24);
+    key.assign(font.lfFaceName, faceLength);
+    append(key, font.lfHeight);
+    key += L',';
+    append(key, font.lfWeight);
+    key += L',';
+    append(key, static_cast<uint8_t>(font.lfItalic));
     return key;
 }
 
