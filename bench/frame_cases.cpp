@@ -228,7 +228,7 @@ void WholeFrame()
     for (Case* c : {&tessaryOwn, &gdiplusOwn, &rawOwn})
         c->best = c->bestOwn = 1e30;
     SkipUpdates(true);
-    Measure({&tessaryOwn, &gdiplusOwn, &rawOwn}, 40);
+    Measure({&tessaryOwn, &gdiplusOwn, &rawOwn}, 80);
     SkipUpdates(false);
 
     Section("Whole frame, 1280 x 800: 60 fills, 25 copies, 40 labels, a clip region, one Present");
