@@ -5,6 +5,8 @@
 
 #include <cwchar>
 #include <map>
+#include <set>
+#include <tuple>
 #include <mutex>
 
 uint32_t QuillonLockObjectAt(Class_QUOR* object);
@@ -23,6 +25,9 @@ struct State {
     std::recursive_mutex mutex;
     // Keyed by pointer and FourCC: parts of one object may share an address.
     std::map<std::pair<void*, uint32_t>, Registration> interfaces;
+    // The same registrations by owner, FourCC and pointer, so that finding and forgetting an
+    // object's interfaces costs the same with ten objects alive as with ten thousand.
+    std::set<std::tuple<const Class_QUOR*, uint32_t, void*>> byOwner;
     uint64_t nextOrder = 0;
     uint32_t refuseLocks = 0;
     uint32_t heldLocks = 0;
@@ -57,16 +62,22 @@ void copyText(wchar_t* to, size_t capacity, const wchar_t* from)
 void* quillon::FindInterface(const Class_QUOR* owner, uint32_t fourcc)
 {
     std::lock_guard lock(state().mutex);
-    for (auto& [key, r] : state().interfaces)
-        if (r.owner == owner && r.fourcc == fourcc)
-            return key.first;
-    return nullptr;
+    // The lowest pointer registered for that owner and FourCC, as a walk in pointer order finds first.
+    const auto found = state().byOwner.lower_bound({owner, fourcc, nullptr});
+    if (found == state().byOwner.end() || std::get<0>(*found) != owner || std::get<1>(*found) != fourcc)
+        return nullptr;
+    return std::get<2>(*found);
 }
 
 void quillon::ForgetOwner(const Class_QUOR* owner)
 {
     std::lock_guard lock(state().mutex);
-    std::erase_if(state().interfaces, [owner](const auto& entry) { return entry.second.owner == owner; });
+    State& s = state();
+    auto it = s.byOwner.lower_bound({owner, 0, nullptr});
+    while (it != s.byOwner.end() && std::get<0>(*it) == owner) {
+        s.interfaces.erase({std::get<2>(*it), std::get<1>(*it)});
+        it = s.byOwner.erase(it);
+    }
 }
 
 extern "C" {
@@ -78,9 +89,19 @@ uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint
     try {
         std::lock_guard lock(state().mutex);
         // Registering a pointer again updates it in place and keeps its place in the order.
-        auto [entry, inserted] = state().interfaces.try_emplace({iface, fourcc}, Registration{owner, fourcc, value, 0});
+        State& s = state();
+        auto [entry, inserted] = s.interfaces.try_emplace({iface, fourcc}, Registration{owner, fourcc, value, 0});
+        try {
+            s.byOwner.insert({owner, fourcc, iface});
+        } catch (...) {
+            if (inserted)
+                s.interfaces.erase(entry);
+            throw;
+        }
+        if (!inserted && entry->second.owner != owner)
+            s.byOwner.erase({entry->second.owner, fourcc, iface});
         if (inserted)
-            entry->second.order = state().nextOrder++;
+            entry->second.order = s.nextOrder++;
         else
             entry->second = Registration{owner, fourcc, value, entry->second.order};
         return QUOR_OK;
@@ -92,7 +113,12 @@ uint32_t RegisterInterface(void* iface, Class_QUOR* owner, uint32_t fourcc, uint
 uint32_t UnregisterInterface(void* iface)
 {
     std::lock_guard lock(state().mutex);
-    std::erase_if(state().interfaces, [iface](const auto& entry) { return entry.first.first == iface; });
+    State& s = state();
+    auto it = s.interfaces.lower_bound({iface, 0});
+    while (it != s.interfaces.end() && it->first.first == iface) {
+        s.byOwner.erase({it->second.owner, it->first.second, iface});
+        it = s.interfaces.erase(it);
+    }
     return QUOR_OK;
 }
 

@@ -37,6 +37,29 @@ HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* reso
     return S_OK;
 }
 
+HBITMAP Bitmap::Dib() {
+    if (dib_ || !gdiCompatible_) return dib_;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = surface_.width;
+    info.bmiHeader.biHeight = -surface_.height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) {
+        if (dib) DeleteObject(dib);
+        return nullptr;
+    }
+    std::memcpy(bits, surface_.bits, static_cast<size_t>(surface_.stride) * surface_.height);
+    _aligned_free(heap_);
+    heap_ = nullptr;
+    surface_.bits = static_cast<uint8_t*>(bits);
+    dib_ = dib;
+    return dib_;
+}
+
 bool RectInside(const D2D1_RECT_U& r, UINT32 width, UINT32 height) {
     return r.left <= r.right && r.top <= r.bottom && r.right <= width && r.bottom <= height;
 }
@@ -68,34 +91,20 @@ HRESULT Bitmap::Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT for
     s.width = static_cast<int>(size.width);
     s.height = static_cast<int>(size.height);
     s.bytesPerPixel = alphaOnly ? 1 : 4;
-    if (gdiCompatible) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = s.width;
-        info.bmiHeader.biHeight = -s.height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap->dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!bitmap->dib_ || !bits) {
-            bitmap->Release();
-            return E_OUTOFMEMORY;
-        }
-        s.bits = static_cast<uint8_t*>(bits);  // section memory starts zeroed
-        s.stride = static_cast<ptrdiff_t>(s.width) * 4;
-    } else {
-        // Rows padded to 16 bytes so SIMD loads of one row never touch the next one's page.
-        s.stride = (static_cast<ptrdiff_t>(s.width) * s.bytesPerPixel + 15) & ~ptrdiff_t(15);
-        const size_t bytes = static_cast<size_t>(s.stride) * s.height;
-        bitmap->heap_ = _aligned_malloc(bytes, 64);
-        if (!bitmap->heap_) {
-            bitmap->Release();
-            return E_OUTOFMEMORY;
-        }
-        std::memset(bitmap->heap_, 0, bytes);
-        s.bits = static_cast<uint8_t*>(bitmap->heap_);
+    // Rows padded to 16 bytes so SIMD loads of one row never touch the next one's page; a
+    // GDI-compatible bitmap keeps the DIB's rows of exactly four bytes per pixel, and its block
+    // ends with a spare row for those loads.
+    bitmap->gdiCompatible_ = gdiCompatible;
+    s.stride = gdiCompatible ? static_cast<ptrdiff_t>(s.width) * 4
+                             : (static_cast<ptrdiff_t>(s.width) * s.bytesPerPixel + 15) & ~ptrdiff_t(15);
+    const size_t bytes = static_cast<size_t>(s.stride) * s.height;
+    bitmap->heap_ = _aligned_malloc(bytes + 64, 64);
+    if (!bitmap->heap_) {
+        bitmap->Release();
+        return E_OUTOFMEMORY;
     }
+    std::memset(bitmap->heap_, 0, bytes);
+    s.bits = static_cast<uint8_t*>(bitmap->heap_);
     *out = bitmap;
     return S_OK;
 }

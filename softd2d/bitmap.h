@@ -19,13 +19,17 @@ HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* reso
 
 class Bitmap final : public ID2D1Bitmap, public RefCounted {
 public:
-    // Pixels start transparent black. `gdiCompatible` keeps them in a top-down DIB section
-    // that a memory DC can select; other bitmaps live on the heap (GDI handles are scarce).
+    // Pixels start transparent black, on the heap. A `gdiCompatible` bitmap moves them into a
+    // top-down DIB section that a memory DC can select the first time GDI needs it (Dib), so
+    // only the bitmaps GDI reaches hold a section: GDI handles are scarce, and a section per
+    // bitmap makes each one cost more the more there are.
     static HRESULT Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format,
                           FLOAT dpiX, FLOAT dpiY, bool gdiCompatible, Bitmap** out);
 
     const Surface& Pixels() const { return surface_; }
-    HBITMAP Dib() const { return dib_; }
+    // The DIB section holding the pixels of a GDI-compatible bitmap, made on first use; null for
+    // other bitmaps or when GDI refuses one (the pixels then stay where they are).
+    HBITMAP Dib();
     Factory* Owner() const { return factory_; }
     bool IsAlphaOnly() const { return format_.format == DXGI_FORMAT_A8_UNORM; }
     FLOAT DpiX() const { return dpiX_; }
@@ -71,6 +75,7 @@ private:
     Surface surface_;
     HBITMAP dib_ = nullptr;
     void* heap_ = nullptr;
+    bool gdiCompatible_ = false;
 };
 
 // Whether `rect` lies within a width x height image, without overflow.

@@ -1,5 +1,6 @@
 #pragma once
 #include "com_base.h"
+#include "glyph_cache.h"
 
 namespace softd2d {
 
@@ -14,6 +15,8 @@ public:
     void Unlock() {
         if (multiThreaded_) LeaveCriticalSection(&lock_);
     }
+    // Rasterised glyphs shared by every render target of the factory; used under its lock.
+    GlyphCache& Glyphs() { return glyphs_; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
@@ -41,6 +44,7 @@ private:
 
     bool multiThreaded_;
     CRITICAL_SECTION lock_;
+    GlyphCache glyphs_;
 };
 
 class FactoryLock {

@@ -25,7 +25,7 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
     if (hr != S_OK) return Record(hr);  // S_FALSE: the brush paints nothing
     GlyphCoverage coverage;
     hr = Guarded([&] {
-        return coverage.Rasterize(SharedDWriteFactory(), *run, origin, map, measuring, textAntialiasMode_,
+        return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, map, measuring, textAntialiasMode_,
                                   OuterPixels(clip_));
     });
     if (FAILED(hr)) return Record(hr);

@@ -150,17 +150,37 @@ ImageMapping GlyphCoverage::Mapping() const {
     return m;
 }
 
-HRESULT GlyphCoverage::Rasterize(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                                 const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
+HRESULT GlyphCoverage::Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, const DWRITE_GLYPH_RUN& run,
+                                 D2D1_POINT_2F origin, const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
                                  D2D1_TEXT_ANTIALIAS_MODE antialias, const RECT& limit) {
     bounds_ = {};
     alpha_.clear();
     surface_ = {};
-    if (!factory) return E_FAIL;
+    HRESULT hr = glyphs.Compose(factory, run, origin, worldToDevice, measuring, limit, &bounds_, &alpha_);
+    if (hr == S_FALSE) hr = RasterizeWholeRun(factory, run, origin, worldToDevice, measuring, limit);
+    if (FAILED(hr)) {
+        bounds_ = {};
+        alpha_.clear();
+        return hr;
+    }
+    if (Empty()) return S_OK;
     // Wine's DirectWrite, the only one softd2d ever runs on, faults while rendering
     // DWRITE_RENDERING_MODE_ALIASED textures. Aliased text therefore takes the natural coverage
     // and keeps the pixels at least half covered, which gives the same all-or-nothing result.
-    const bool aliased = antialias == D2D1_TEXT_ANTIALIAS_MODE_ALIASED;
+    if (antialias == D2D1_TEXT_ANTIALIAS_MODE_ALIASED)
+        for (uint8_t& a : alpha_) a = a >= 128 ? 255 : 0;
+    surface_.bits = alpha_.data();
+    surface_.width = static_cast<int>(bounds_.right - bounds_.left);
+    surface_.height = static_cast<int>(bounds_.bottom - bounds_.top);
+    surface_.stride = static_cast<ptrdiff_t>(surface_.width);
+    surface_.bytesPerPixel = 1;
+    return S_OK;
+}
+
+HRESULT GlyphCoverage::RasterizeWholeRun(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
+                                         const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
+                                         const RECT& limit) {
+    if (!factory) return E_FAIL;
     const DWRITE_RENDERING_MODE mode = DWRITE_RENDERING_MODE_NATURAL;
     const DWRITE_TEXTURE_TYPE texture = DWRITE_TEXTURE_CLEARTYPE_3x1;
     // The origin is in DIPs and goes through the transform with the glyphs; without scaling or
@@ -186,16 +206,9 @@ HRESULT GlyphCoverage::Rasterize(IDWriteFactory* factory, const DWRITE_GLYPH_RUN
     hr = analysis->CreateAlphaTexture(texture, &wanted, raw.data(), static_cast<UINT32>(raw.size()));
     if (FAILED(hr)) return hr;
     alpha_.resize(width * height);
-    for (size_t i = 0; i < alpha_.size(); ++i) {
-        const uint32_t average = (raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2] + 1) / 3;
-        alpha_[i] = static_cast<uint8_t>(aliased ? (average >= 128 ? 255 : 0) : average);
-    }
+    for (size_t i = 0; i < alpha_.size(); ++i)
+        alpha_[i] = static_cast<uint8_t>((raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2] + 1) / 3);
     bounds_ = wanted;
-    surface_.bits = alpha_.data();
-    surface_.width = static_cast<int>(width);
-    surface_.height = static_cast<int>(height);
-    surface_.stride = static_cast<ptrdiff_t>(width);
-    surface_.bytesPerPixel = 1;
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "glyph_cache.h"
 #include "placement.h"
 #include "raster/rasterizer.h"
 
@@ -28,12 +29,16 @@ public:
 
     // Rasterizes `run` with its baseline origin at `origin` (DIPs) mapped by `worldToDevice`,
     // keeping only the pixels inside `limit` (device pixels). DirectWrite's three ClearType
-    // subpixels are averaged into grayscale; aliased text keeps 0 or 255 per pixel.
-    HRESULT Rasterize(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
+    // subpixels are averaged into grayscale; aliased text keeps 0 or 255 per pixel. The run is
+    // composed from `glyphs` where it can be, and rasterised whole by DirectWrite otherwise.
+    HRESULT Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
                       const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
                       D2D1_TEXT_ANTIALIAS_MODE antialias, const RECT& limit);
 
 private:
+    HRESULT RasterizeWholeRun(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
+                              const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit);
+
     RECT bounds_{};
     std::vector<uint8_t> alpha_;
     Surface surface_;

@@ -52,26 +52,24 @@ void DrawPiece(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurfaceD2D& tar
     target.ownTarget->DrawBitmap(bitmap.Get(), destination, opacity, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &from);
 }
 
-// Draws each rectangle of `area` in GDI's order; reports whether there was any.
-bool DrawRegionPieces(Class_ZkGraphicSurfaceD2D& target, Class_ZkGraphicSurfaceD2D& source, const PieceMapping& map,
-                      float opacity, HRGN area)
+// Draws one rectangle of the clipped destination from the part of the source it maps back to.
+void DrawMappedPiece(Class_ZkGraphicSurfaceD2D& target, Class_ZkGraphicSurfaceD2D& source, const PieceMapping& map,
+                     float opacity, const RECT& r)
 {
     const PixelBox& di = map.destination;
     const PixelBox& ci = map.source;
-    const float fx = float(ci.width) / float(di.width);
-    const float fy = float(ci.height) / float(di.height);
-    const uint32_t pieces = ForEachRegionRect(area, [&](const RECT& r) {
-        const PixelBox d{r.left, r.top, r.right - r.left, r.bottom - r.top};
-        PixelBox s;
-        if (map.scaled)
-            s = PixelBox{TruncateToI32(std::floor(float(ci.x) + float(r.left - di.x) * fx)),
-                         TruncateToI32(std::floor(float(ci.y) + float(r.top - di.y) * fy)),
-                         TruncateToI32(std::ceil(float(d.width) * fx)), TruncateToI32(std::ceil(float(d.height) * fy))};
-        else
-            s = PixelBox{r.left + (ci.x - di.x), r.top + (ci.y - di.y), d.width, d.height};
-        DrawPiece(source, target, d, s, opacity);
-    });
-    return pieces != 0;
+    const PixelBox d{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    PixelBox s;
+    if (map.scaled) {
+        const float fx = float(ci.width) / float(di.width);
+        const float fy = float(ci.height) / float(di.height);
+        s = PixelBox{TruncateToI32(std::floor(float(ci.x) + float(r.left - di.x) * fx)),
+                     TruncateToI32(std::floor(float(ci.y) + float(r.top - di.y) * fy)),
+                     TruncateToI32(std::ceil(float(d.width) * fx)), TruncateToI32(std::ceil(float(d.height) * fy))};
+    } else {
+        s = PixelBox{r.left + (ci.x - di.x), r.top + (ci.y - di.y), d.width, d.height};
+    }
+    DrawPiece(source, target, d, s, opacity);
 }
 
 struct CopyRequest {
@@ -125,14 +123,21 @@ uint32_t Composite(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurface* ta
         map.source = request.scaled ? UnscaledSourceBox(clipped.source, request.scaleX, request.scaleY)
                                     : PixelBoxOf(clipped.source);
         map.scaled = request.scaled;
-        ScopedRegion area(PixelRect(d));
-        CombineRgn(area.region.handle, area.region.handle, to.clipRegion.handle, RGN_AND);
-        const bool anyPiece = DrawRegionPieces(to, source, map, request.opacity, area.region.handle);
-        to.published = 0;
-        if (anyPiece)
-            to.modified = 1;
-        // Grows even where no bitmap could be drawn: the area is what the host asked to change.
-        to.AddToUpdateRegion(area.region.handle);
+        // Each rectangle of the clip region is drawn in GDI's order. The update region grows even
+        // where no bitmap could be drawn: the area is what the host asked to change.
+        bool anyPiece = false;
+        ForEachClippedRect(
+            to.clipRegion.handle, PixelRect(d),
+            [&](const RECT& piece) {
+                DrawMappedPiece(to, source, map, request.opacity, piece);
+                anyPiece = true;
+            },
+            [&](const auto& area) {
+                to.published = 0;
+                if (anyPiece)
+                    to.modified = 1;
+                to.AddToUpdateRegion(area);
+            });
     }
     if (drawn)
         *drawn = PixelRect(d);

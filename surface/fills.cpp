@@ -14,6 +14,28 @@ RECT AreaOf(const RECT* rect, const RectF& surface)
     return rect ? *rect : RectOfBox(PixelBoxOf(surface));
 }
 
+// Clear ignores blending, so the rectangle is cleared inside an aliased axis-aligned clip.
+void ClearPiece(Class_ZkGraphicSurfaceD2D& surface, const RECT& piece, const D2D1_COLOR_F* colour)
+{
+    surface.modified = 1;
+    surface.BeginDrawPass();
+    const D2D1_RECT_F clip = RectFOf(piece);
+    surface.ownTarget->PushAxisAlignedClip(&clip, D2D1_ANTIALIAS_MODE_ALIASED);
+    surface.ownTarget->Clear(colour);
+    surface.ownTarget->PopAxisAlignedClip();
+}
+
+// With update-on-clear off, a clear means "nothing here is worth copying any more": the whole update
+// region is emptied, whatever part of the surface was cleared.
+template <class Area>
+void UpdateAfterClearOf(Class_ZkGraphicSurfaceD2D& surface, const Area& cleared)
+{
+    if (surface.updateOnClear)
+        surface.AddToUpdateRegion(cleared);
+    else
+        surface.EmptyUpdateRegion();
+}
+
 } // namespace
 
 uint32_t Class_ZkGraphicSurfaceD2D::FillRect(uint32_t colour, const RECT* rect)
@@ -27,16 +49,16 @@ uint32_t Class_ZkGraphicSurfaceD2D::FillRect(uint32_t colour, const RECT* rect)
     ID2D1SolidColorBrush* brush = BrushForColour(colour);
     if (!brush)
         return ZK_FAIL;
-    ScopedRegion area(AreaOf(rect, surfaceRect));
-    CombineRgn(area.region.handle, area.region.handle, clipRegion.handle, RGN_AND);
-    ForEachRegionRect(area.region.handle, [&](const RECT& piece) {
-        modified = 1;
-        BeginDrawPass();
-        ownTarget->FillRectangle(RectFOf(piece), brush);
-    });
     // The pass stays open: the fill reaches the bitmap at the next EndDrawPass. The update region
     // grows even for a transparent colour, which changes no pixel.
-    AddToUpdateRegion(area.region.handle);
+    ForEachClippedRect(
+        clipRegion.handle, AreaOf(rect, surfaceRect),
+        [&](const RECT& piece) {
+            modified = 1;
+            BeginDrawPass();
+            ownTarget->FillRectangle(RectFOf(piece), brush);
+        },
+        [&](const auto& area) { AddToUpdateRegion(area); });
     return ZK_OK;
 }
 
@@ -48,11 +70,19 @@ uint32_t Class_ZkGraphicSurfaceD2D::ClearRect(const RECT* rect, uint32_t colour)
     if (!ownTarget)
         return ZK_FAIL;
     published = 0;
-    ScopedRegion area(AreaOf(rect, surfaceRect));
-    CombineRgn(area.region.handle, area.region.handle, clipRegion.handle, RGN_AND);
     const D2D1_COLOR_F colourF = ColourF(colour);
-    ClearPieces(area.region.handle, &colourF);
-    UpdateAfterClear(area.region.handle);
+    bool cleared = false;
+    ForEachClippedRect(
+        clipRegion.handle, AreaOf(rect, surfaceRect),
+        [&](const RECT& piece) {
+            ClearPiece(*this, piece, &colourF);
+            cleared = true;
+        },
+        [&](const auto& area) {
+            if (cleared) // the pass is ended so the cleared pixels are in the bitmap on return
+                EndDrawPass();
+            UpdateAfterClearOf(*this, area);
+        });
     return ZK_OK;
 }
 
@@ -72,28 +102,16 @@ uint32_t Class_ZkGraphicSurfaceD2D::ClearRegion(Class_ZkRegion* region)
     return ZK_OK;
 }
 
-// Clear ignores blending, so each rectangle is cleared inside an aliased axis-aligned clip; the pass
-// is ended so the cleared pixels are in the bitmap on return.
+// Each rectangle is cleared on its own; the pass is ended so the cleared pixels are in the bitmap on
+// return.
 void Class_ZkGraphicSurfaceD2D::ClearPieces(HRGN area, const D2D1_COLOR_F* colour)
 {
-    const uint32_t pieces = ForEachRegionRect(area, [&](const RECT& piece) {
-        modified = 1;
-        BeginDrawPass();
-        const D2D1_RECT_F clip = RectFOf(piece);
-        ownTarget->PushAxisAlignedClip(&clip, D2D1_ANTIALIAS_MODE_ALIASED);
-        ownTarget->Clear(colour);
-        ownTarget->PopAxisAlignedClip();
-    });
+    const uint32_t pieces = ForEachRegionRect(area, [&](const RECT& piece) { ClearPiece(*this, piece, colour); });
     if (pieces)
         EndDrawPass();
 }
 
-// With update-on-clear off, a clear means "nothing here is worth copying any more": the whole update
-// region is emptied, whatever part of the surface was cleared.
 void Class_ZkGraphicSurfaceD2D::UpdateAfterClear(HRGN cleared)
 {
-    if (updateOnClear)
-        AddToUpdateRegion(cleared);
-    else
-        EmptyUpdateRegion();
+    UpdateAfterClearOf(*this, cleared);
 }

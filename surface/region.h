@@ -19,6 +19,11 @@ void DropGdiplusRegion(Class_ZkRegion& region);
 // region rather than the normalised rectangle GDI would make of it.
 void SetRegionToRect(HRGN region, const RECT& rect);
 
+// (rect AND region) without a region object, when the region is one rectangle or empty: true with
+// *out set to the intersection (empty when they do not meet). False when the region has several
+// rectangles (or is not usable), and the caller combines regions.
+bool IntersectSimpleRegion(HRGN region, const RECT& rect, RECT* out);
+
 // The region object a drawing operation makes for the area it is about to draw, destroyed on return.
 class ScopedRegion {
 public:
@@ -34,6 +39,12 @@ public:
 // Region data of up to 1008 bytes is read into a stack buffer, so small clip regions cost no allocation.
 template <class Visit>
 uint32_t ForEachRegionRect(HRGN region, Visit&& visit);
+
+// Calls visit(const RECT&) for each rectangle of (rect AND clip) in GDI's order, then done(area) with
+// that intersection: a RECT when the clip is one rectangle (no region object is made), else an HRGN
+// alive for the call. Returns how many rectangles were visited.
+template <class Visit, class Done>
+uint32_t ForEachClippedRect(HRGN clip, const RECT& rect, Visit&& visit, Done&& done);
 
 bool IsUsableRegionHandle(HRGN region);
 

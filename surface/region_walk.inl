@@ -1,4 +1,4 @@
-// Template body of ForEachRegionRect.
+// Template bodies of ForEachRegionRect and ForEachClippedRect.
 #include <memory>
 
 namespace tessary {
@@ -32,6 +32,23 @@ uint32_t ForEachRegionRect(HRGN region, Visit&& visit)
     const uint32_t count = data->rdh.nCount;
     for (uint32_t i = 0; i < count; ++i)
         visit(rects[i]);
+    return count;
+}
+
+template <class Visit, class Done>
+uint32_t ForEachClippedRect(HRGN clip, const RECT& rect, Visit&& visit, Done&& done)
+{
+    if (RECT piece; IntersectSimpleRegion(clip, rect, &piece)) {
+        const uint32_t count = IsRectEmpty(&piece) ? 0 : 1;
+        if (count)
+            visit(static_cast<const RECT&>(piece));
+        done(static_cast<const RECT&>(piece));
+        return count;
+    }
+    ScopedRegion area(rect);
+    CombineRgn(area.region.handle, area.region.handle, clip, RGN_AND);
+    const uint32_t count = ForEachRegionRect(area.region.handle, visit);
+    done(static_cast<HRGN>(area.region.handle));
     return count;
 }
 

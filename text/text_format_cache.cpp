@@ -1,4 +1,5 @@
 #include "text/text_format_cache.h"
+#include "text/layout_cache.h"
 
 namespace tessary {
 
@@ -10,6 +11,8 @@ TextFormatMap& TextFormatCache()
 
 void ReleaseAllTextFormats()
 {
+    // The layouts are keyed by their format's address, which a new format may take over.
+    ReleaseCachedLayouts();
     TextFormatMap& cache = TextFormatCache();
     while (!cache.empty()) {
         auto first = cache.begin();

@@ -10,7 +10,7 @@ namespace tessary {
 using TextFormatMap = std::map<std::wstring, IDWriteTextFormat*>;
 
 TextFormatMap& TextFormatCache();
-// Releases every cached format and empties the cache, in key order.
+// Releases every cached layout, then every cached format, emptying both caches (formats in key order).
 void ReleaseAllTextFormats();
 
 } // namespace tessary

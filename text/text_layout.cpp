@@ -2,6 +2,7 @@
 #include "frame/context.h"
 #include "surface/geometry.h"
 #include "text/font_resolution.h"
+#include "text/layout_cache.h"
 #include "text/text_format_cache.h"
 #include <gdiplus.h>
 #include <cmath>
@@ -54,12 +55,30 @@ LOGFONTW LogFontOf(const Gdiplus::Font* font) noexcept
 
 std::wstring FormatKey(const LOGFONTW& font)
 {
-    wchar_t numbers[256];
-    swprintf(numbers, 256, L"%d,%d,%d", static_cast<int>(font.lfHeight), static_cast<int>(font.lfWeight),
-             static_cast<int>(static_cast<uint8_t>(font.lfItalic)));
+    // Written out by hand: this runs for every string drawn or measured, and swprintf costs more
+    // than the rest of the cache lookup.
+    const auto append = [](std::wstring& to, long long value) {
+        wchar_t digits[24];
+        int count = 0;
+        unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
+        do {
+            digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0)
+            to += L'-';
+        while (count)
+            to += digits[--count];
+    };
     const size_t faceLength = wcsnlen(font.lfFaceName, LF_FACESIZE);
-    std::wstring key(font.lfFaceName, faceLength);
-    key += numbers;
+    std::wstring key;
+    key.reserve(faceLength + 24);
+    key.assign(font.lfFaceName, faceLength);
+    append(key, font.lfHeight);
+    key += L',';
+    append(key, font.lfWeight);
+    key += L',';
+    append(key, static_cast<uint8_t>(font.lfItalic));
     return key;
 }
 
@@ -116,19 +135,26 @@ IDWriteTextLayout* LayOutText(const wchar_t* text, const LOGFONTW& font, RECT* b
     if (!format)
         return nullptr;
     const UINT32 length = static_cast<UINT32>(wcslen(text));
-    IDWriteTextLayout* layout = nullptr;
-    const HRESULT hr = Context().dwriteFactory->CreateTextLayout(text, length, format, kLayoutBox, kLayoutBox, &layout);
-    format->Release(); // the layout keeps what it needs of the format
-    if (FAILED(hr) || !layout)
-        return nullptr;
-    const DWRITE_TEXT_RANGE whole{0, length};
-    if (font.lfStrikeOut)
-        layout->SetStrikethrough(TRUE, whole);
-    if (font.lfUnderline)
-        layout->SetUnderline(TRUE, whole);
-    DWRITE_TEXT_METRICS metrics{};
-    layout->GetMetrics(&metrics);
-    *bounds = TextBoundsOf(metrics);
+    const LayoutKey key{format, font.lfUnderline != 0, font.lfStrikeOut != 0, text, length};
+    IDWriteTextLayout* layout = FindCachedLayout(key, bounds);
+    if (!layout) {
+        const HRESULT hr =
+            Context().dwriteFactory->CreateTextLayout(text, length, format, kLayoutBox, kLayoutBox, &layout);
+        if (SUCCEEDED(hr) && layout) {
+            const DWRITE_TEXT_RANGE whole{0, length};
+            if (key.strikeout)
+                layout->SetStrikethrough(TRUE, whole);
+            if (key.underline)
+                layout->SetUnderline(TRUE, whole);
+            DWRITE_TEXT_METRICS metrics{};
+            layout->GetMetrics(&metrics);
+            *bounds = TextBoundsOf(metrics);
+            CacheLayout(key, layout, *bounds);
+        } else {
+            layout = nullptr;
+        }
+    }
+    format->Release(); // the layout keeps what it needs of the format; the format cache keeps the format
     return layout;
 }
 

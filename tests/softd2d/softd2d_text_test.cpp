@@ -94,6 +94,63 @@ protected:
     const wchar_t* family_ = nullptr;
 };
 
+// Runs are composed from glyphs rasterised once per factory; the coverage must be DirectWrite's own
+// texture of the whole run, pixel for pixel, at fractional, negative and scaled origins, with
+// offsets and right to left, drawn first and again from the cache.
+TEST_F(TextTest, CachedGlyphsComposeDirectWritesOwnRunTexture) {
+    ComPtr<IDWriteFontCollection> system;
+    ComPtr<IDWriteFontFamily> family;
+    ComPtr<IDWriteFont> font;
+    ComPtr<IDWriteFontFace> face;
+    UINT32 index = 0;
+    BOOL exists = FALSE;
+    ASSERT_EQ(S_OK, dwrite_->GetSystemFontCollection(&system));
+    ASSERT_EQ(S_OK, system->FindFamilyName(family_, &index, &exists));
+    ASSERT_EQ(S_OK, system->GetFontFamily(index, &family));
+    ASSERT_EQ(S_OK, family->GetFont(0, &font));
+    ASSERT_EQ(S_OK, font->CreateFontFace(&face));
+    const UINT32 codes[6] = {'W', 'A', 'V', 'g', 'j', 'f'};
+    UINT16 glyphs[6];
+    ASSERT_EQ(S_OK, face->GetGlyphIndices(codes, 6, glyphs));
+    const FLOAT advances[6] = {9.3f, 6.1f, -2.4f, 7.7f, 3.2f, 8};  // overlapping glyphs
+    const DWRITE_GLYPH_OFFSET offsets[6] = {{0, 0}, {0.4f, -1.3f}, {0, 0}, {-0.7f, 0.6f}, {0, 0}, {1.1f, 0}};
+    struct Case {
+        D2D1_POINT_2F origin;
+        float scale, dx, dy;
+        UINT32 bidi;
+    } cases[] = {{{10.3f, 30.6f}, 1, 0, 0, 0}, {{-3.7f, 20.2f}, 1.5f, 3.3f, -2.6f, 0}, {{120.5f, 40.9f}, 0.8f, 0, 0, 1}};
+    for (const Case& c : cases) {
+        DWRITE_GLYPH_RUN run{face.Get(), 17.5f, 6, glyphs, advances, offsets, FALSE, c.bidi};
+        const D2D1_MATRIX_3X2_F m{c.scale, 0, 0, c.scale, c.dx, c.dy};
+        // DirectWrite's texture of the run, averaged to grayscale, within the target.
+        const DWRITE_MATRIX transform{m._11, 0, 0, m._22, m._31, m._32};
+        ComPtr<IDWriteGlyphRunAnalysis> analysis;
+        ASSERT_EQ(S_OK, dwrite_->CreateGlyphRunAnalysis(&run, 1, &transform, DWRITE_RENDERING_MODE_NATURAL,
+                                                        DWRITE_MEASURING_MODE_NATURAL, c.origin.x, c.origin.y, &analysis));
+        const RECT all{0, 0, kWidth, kHeight};
+        std::vector<uint8_t> texture(size_t(kWidth) * kHeight * 3);
+        ASSERT_EQ(S_OK, analysis->CreateAlphaTexture(DWRITE_TEXTURE_CLEARTYPE_3x1, &all, texture.data(), UINT32(texture.size())));
+        for (int pass = 0; pass < 2; ++pass) {
+            ComPtr<ID2D1BitmapRenderTarget> target = MakeTarget(device_.Get(), kWidth, kHeight);
+            Fill(target.Get(), 0);
+            ComPtr<ID2D1SolidColorBrush> white = MakeBrush(target.Get(), Color(1, 1, 1, 1));
+            target->BeginDraw();
+            target->SetTransform(&m);
+            target->DrawGlyphRun(c.origin, &run, white.Get(), DWRITE_MEASURING_MODE_NATURAL);
+            ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
+            const std::vector<uint32_t> pixels = ReadPixels(target.Get());
+            int differing = 0, inked = 0;
+            for (size_t i = 0; i < pixels.size(); ++i) {
+                const uint32_t expected = (texture[3 * i] + texture[3 * i + 1] + texture[3 * i + 2] + 1) / 3;
+                differing += (pixels[i] >> 24) != expected;
+                inked += expected != 0;
+            }
+            EXPECT_EQ(differing, 0) << "origin " << c.origin.x << ", scale " << c.scale << ", pass " << pass;
+            EXPECT_GT(inked, 100);
+        }
+    }
+}
+
 TEST_F(TextTest, GlyphsCoverPixelsOnlyInsideTheLayoutBoundsInTheBrushColour) {
     ComPtr<IDWriteTextLayout> layout = Layout(L"HH", 40);
     ASSERT_TRUE(layout);

@@ -1,4 +1,5 @@
 // From the host's font to a cached DirectWrite format and a layout's pixel bounds.
+#include "text/layout_cache.h"
 #include "text/text_format_cache.h"
 #include "text/text_layout.h"
 #include "text_test_support.h"
@@ -108,4 +109,26 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     // DirectWrite refuses a size of 0: nothing is cached.
     EXPECT_EQ(tessary::AcquireTextFormat(Described(kKnownFamily, 0)), nullptr);
     EXPECT_EQ(TextFormatCache().size(), 3u);
+}
+
+TEST_F(TextLayout, LayoutsAreReusedPerFormatTextAndDecorationsUntilFormatsAreReleased)
+{
+    const LOGFONTW plain = Described(kKnownFamily, -20);
+    LOGFONTW underlined = plain;
+    underlined.lfUnderline = 1;
+    RECT first{}, again{}, decorated{};
+    IDWriteTextLayout* a = tessary::LayOutText(L"Label", plain, &first);
+    IDWriteTextLayout* b = tessary::LayOutText(L"Label", plain, &again);
+    IDWriteTextLayout* c = tessary::LayOutText(L"Label", underlined, &decorated);
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(a, b) << "the same text in the same format is laid out once";
+    EXPECT_TRUE(EqualRect(&first, &again));
+    BOOL hasUnderline = FALSE;
+    c->GetUnderline(0, &hasUnderline, nullptr);
+    EXPECT_TRUE(hasUnderline) << "underline is part of the key";
+    EXPECT_EQ(tessary::CachedLayoutCount(), 2u);
+    for (IDWriteTextLayout* layout : {a, b, c})
+        layout->Release();
+    tessary::ReleaseAllTextFormats();
+    EXPECT_EQ(tessary::CachedLayoutCount(), 0u);
 }
