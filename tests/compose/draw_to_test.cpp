@@ -164,25 +164,21 @@ TEST_F(DrawTo, AlphaScalesTheSourceOpacity)
     EXPECT_EQ(drawn, (RECT{0, 0, 10, 10}));
     EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 10, 10}}));
     EXPECT_EQ(target->modified, 1u);
-    for (uint32_t p : ReadPixels(target))
-        ASSERT_EQ(p, kBluePixel);
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 10, 10, kBluePixel));
 
     // Alpha 128 is opacity 0.50196: red 128 over blue, whose 255 keeps 127/255 of itself.
     EXPECT_EQ(source->DrawToAlpha(128, target, &origin, nullptr, &drawn), ZK_OK);
-    for (uint32_t p : ReadPixels(target))
-        ASSERT_TRUE(Near(p, 0xFF80007Fu)) << std::hex << p;
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 10, 10, 0, {{{0, 0, 10, 10}, 0xFF80007Fu, 1}}));
 
     // Alpha 255 is plain DrawTo.
     EXPECT_EQ(source->DrawToAlpha(255, target, &origin, nullptr, &drawn), ZK_OK);
-    for (uint32_t p : ReadPixels(target))
-        ASSERT_EQ(p, kRedPixel);
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 10, 10, kRedPixel));
 
     // Onto transparent pixels, alpha 64 leaves a quarter-strength premultiplied red.
     Class_ZkGraphicSurfaceD2D* clear = NewSurface(10, 10);
     ASSERT_EQ(clear->ClearRect(nullptr, 0), ZK_OK);
     EXPECT_EQ(source->DrawToAlpha(64, clear, &origin, nullptr, &drawn), ZK_OK);
-    for (uint32_t p : ReadPixels(clear))
-        ASSERT_TRUE(Near(p, 0x40400000u)) << std::hex << p;
+    EXPECT_TRUE(PixelsAre(ReadPixels(clear), 10, 10, 0, {{{0, 0, 10, 10}, 0x40400000u, 1}}));
 }
 
 TEST_F(DrawTo, ScaledCopiesStretchTheSource)
@@ -197,7 +193,8 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     ForgetUpdates(target);
 
     // 2x at (0, 0): 20 x 20 in one DrawBitmap. Target column x samples source column (x + 0.5) / 2,
-    // so columns 0-4 see only red, 7-19 only blue (the edge is clamped), and nothing lies beyond.
+    // so columns 0-4 see only red, 5 and 6 a quarter and three quarters of blue, 7-19 only blue (the
+    // edge is clamped), and nothing lies beyond.
     const uint64_t before = DrawBitmapCalls();
     const POINT origin{0, 0};
     RECT drawn{};
@@ -207,27 +204,18 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     if (Control().Present()) {
         EXPECT_EQ(DrawBitmapCalls(), before + 1);
     }
-    std::vector<uint32_t> pixels = ReadPixels(target);
-    for (int y = 0; y < 20; ++y) {
-        for (int x : {0, 4})
-            EXPECT_EQ(At(pixels, 100, x, y), kRedPixel) << x << ',' << y;
-        for (int x : {7, 12, 19})
-            EXPECT_EQ(At(pixels, 100, x, y), kBluePixel) << x << ',' << y;
-        EXPECT_EQ(At(pixels, 100, 20, y), 0u) << y;
-    }
-    EXPECT_EQ(At(pixels, 100, 5, 20), 0u);
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 100, 100, 0,
+                          {{{0, 0, 5, 20}, kRedPixel}, {{5, 0, 6, 20}, 0xFFBF0040u, 1}, {{6, 0, 7, 20}, 0xFF4000BFu, 1},
+                           {{7, 0, 20, 20}, kBluePixel}}));
 
     // Source columns 5-9 at 2x to (40, 0) fill 10 x 20, from blue pixels only.
     const RECT part{5, 0, 10, 10};
     const POINT at{40, 0};
     EXPECT_EQ(source->DrawToScaled(target, &at, 2.0, 2.0, &part, &drawn), ZK_OK);
     EXPECT_EQ(drawn, (RECT{40, 0, 50, 20}));
-    pixels = ReadPixels(target);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 40; x < 50; ++x)
-            ASSERT_EQ(At(pixels, 100, x, y), kBluePixel) << x << ',' << y;
-    EXPECT_EQ(At(pixels, 100, 39, 0), 0u);
-    EXPECT_EQ(At(pixels, 100, 50, 0), 0u);
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 100, 100, 0,
+                          {{{0, 0, 5, 20}, kRedPixel}, {{5, 0, 6, 20}, 0xFFBF0040u, 1}, {{6, 0, 7, 20}, 0xFF4000BFu, 1},
+                           {{7, 0, 20, 20}, kBluePixel}, {{40, 0, 50, 20}, kBluePixel}}));
 
     // 2x across and 3x down through a clip region of two columns: each piece maps back to its own part
     // of the blocks, so swapped factors or a piece mapped from the source's origin show other blocks.
@@ -241,7 +229,7 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     EXPECT_EQ(blocks->DrawToScaled(pieces, &origin, 2.0, 3.0, nullptr, &drawn), ZK_OK);
     EXPECT_EQ(drawn, (RECT{0, 0, 40, 60}));
     EXPECT_TRUE(RegionIs(pieces->updateRegion.handle, {{0, 0, 15, 60}, {25, 0, 40, 60}}));
-    pixels = ReadPixels(pieces);
+    const std::vector<uint32_t> pixels = ReadPixels(pieces);
     const struct {
         int x, y;
         uint32_t expected;
@@ -335,8 +323,7 @@ TEST_F(DrawTo, AFailedBitmapTargetQuerySkipsThePieceButKeepsTheArea)
     source->ownTarget = own;
     EXPECT_EQ(target->modified, 1u) << "there was a piece, even if it could not be drawn";
     EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 10, 10}}));
-    for (uint32_t p : ReadPixels(target))
-        ASSERT_EQ(p, 0u);
+    EXPECT_TRUE(PixelsAre(ReadPixels(target), 10, 10, 0));
 }
 
 TEST_F(DrawTo, CopiesKeepNoDirect2DObjectsAlive)

@@ -208,9 +208,7 @@ TEST_F(DrawingTest, BitmapBrushFillsFollowBrushTransformAndExtendModes) {
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {a, b, a, b}, 4));
 
     // Shifted one pixel right, clamping instead: the first texel repeats on the left.
-    D2D1_MATRIX_3X2_F shift = {};
-    shift._11 = shift._22 = 1;
-    shift._31 = 1;
+    const D2D1_MATRIX_3X2_F shift = {1, 0, 0, 1, 1, 0};
     brush->SetTransform(&shift);
     brush->SetExtendModeX(D2D1_EXTEND_MODE_CLAMP);
     ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, brush.Get()); }));
@@ -289,8 +287,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     target->DrawRectangle(&all, red.Get(), 1.0f, nullptr);
     EXPECT_EQ(E_INVALIDARG, target->Flush(nullptr, nullptr));
     EXPECT_EQ(E_INVALIDARG, target->EndDraw(&tag1, &tag2));
-    EXPECT_EQ(7u, tag1);
-    EXPECT_EQ(8u, tag2);
+    EXPECT_EQ(std::make_pair(tag1, tag2), std::make_pair(D2D1_TAG(7), D2D1_TAG(8)));
     target->BeginDraw();
     EXPECT_EQ(S_OK, target->EndDraw(&tag1, &tag2));
     EXPECT_EQ(0u, tag1);
@@ -312,9 +309,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kGreen, kGreen, kGreen, kGreen}, 2));
 
     // Rotations are beyond these rectangles.
-    D2D1_MATRIX_3X2_F rotate = {};
-    rotate._12 = 1;
-    rotate._21 = -1;
+    const D2D1_MATRIX_3X2_F rotate = {0, 1, -1, 0, 0, 0};
     target->SetTransform(&rotate);
     EXPECT_EQ(kUnsupported, Pass(target.Get(), [&] { target->FillRectangle(&all, red.Get()); }));
 }
@@ -323,10 +318,7 @@ TEST_F(DrawingTest, TransformAndDpiPlaceDrawing) {
     auto target = MakeTarget(device_.Get(), 4, 2);
     auto red = MakeBrush(target.Get(), Color(1, 0, 0, 1));
     Fill(target.Get(), kClear);
-    D2D1_MATRIX_3X2_F scale = {};
-    scale._11 = 2;
-    scale._22 = 1;
-    scale._31 = 1;
+    const D2D1_MATRIX_3X2_F scale = {2, 0, 0, 1, 1, 0};
     target->SetTransform(&scale);
     target->BeginDraw();
     const D2D1_RECT_F rect = Rect(0, 0, 1, 1);  // device columns 1-2 of row 0
@@ -335,8 +327,7 @@ TEST_F(DrawingTest, TransformAndDpiPlaceDrawing) {
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, kRed, kRed, 0, 0, 0, 0, 0}, 4));
 
     // At 192 DPI one DIP is two pixels and the size in DIPs halves.
-    D2D1_MATRIX_3X2_F identity = {};
-    identity._11 = identity._22 = 1;
+    const D2D1_MATRIX_3X2_F identity = {1, 0, 0, 1, 0, 0};
     target->SetTransform(&identity);
     target->SetDpi(192, 192);
     EXPECT_EQ(2.0f, target->GetSize().width);

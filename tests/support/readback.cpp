@@ -58,12 +58,43 @@ std::vector<RECT> RegionRects(HRGN region)
     return rects;
 }
 
+HRGN WithRects(HRGN region, std::initializer_list<RECT> rects)
+{
+    HRGN piece = CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& r : rects) {
+        SetRectRgn(piece, r.left, r.top, r.right, r.bottom);
+        CombineRgn(region, region, piece, RGN_OR);
+    }
+    DeleteObject(piece);
+    return region;
+}
+
 bool Near(uint32_t a, uint32_t b, int tolerance)
 {
     for (int shift = 0; shift < 32; shift += 8)
         if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
             return false;
     return true;
+}
+
+::testing::AssertionResult PixelsAre(const std::vector<uint32_t>& pixels, int width, int height, uint32_t background,
+                                     std::initializer_list<Paint> painted)
+{
+    if (pixels.size() != size_t(width) * size_t(height))
+        return ::testing::AssertionFailure() << pixels.size() << " pixels, expected " << width << " x " << height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t expected = background;
+            int tolerance = 0;
+            for (const Paint& p : painted)
+                if (x >= p.rect.left && x < p.rect.right && y >= p.rect.top && y < p.rect.bottom)
+                    expected = p.colour, tolerance = p.tolerance;
+            const uint32_t actual = At(pixels, width, x, y);
+            if (!Near(actual, expected, tolerance))
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << actual
+                                                     << ", expected " << expected;
+        }
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace tessary_test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <d2d1.h>
+#include <gtest/gtest.h>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -19,6 +20,8 @@ std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t 
 std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target);
 // The rectangles of a region in GDI's order.
 std::vector<RECT> RegionRects(HRGN region);
+// Adds the rectangles to `region` and returns it.
+HRGN WithRects(HRGN region, std::initializer_list<RECT> rects);
 
 inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y)
 {
@@ -26,6 +29,17 @@ inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y)
 }
 // Every channel of two pixels within `tolerance`: Direct2D's rounding of blends is not exact.
 bool Near(uint32_t a, uint32_t b, int tolerance = 1);
+
+// A rectangle painted in one colour, matched within `tolerance` per channel.
+struct Paint {
+    RECT rect;
+    uint32_t colour;
+    int tolerance = 0;
+};
+// The picture is width x height pixels of `background`, except inside the painted rectangles (a later
+// one over an earlier one); describes the first pixel that differs.
+::testing::AssertionResult PixelsAre(const std::vector<uint32_t>& pixels, int width, int height, uint32_t background,
+                                     std::initializer_list<Paint> painted = {});
 
 } // namespace tessary_test
 

@@ -22,23 +22,13 @@ TEST_F(Fills, FillRectBlendsAColourThroughTheClipRegion)
     }
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 10, 10}}));
     EXPECT_EQ(surface->updateBox.width, 10.0f);
-    std::vector<uint32_t> pixels = ReadPixels(surface);
-    ASSERT_EQ(pixels.size(), 100u);
-    for (uint32_t p : pixels)
-        ASSERT_EQ(p, kRedPixel);
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel));
 
     // Half-transparent blue over part of it blends: premultiplied blue 128 over red.
     const RECT part{2, 3, 5, 7};
     EXPECT_EQ(surface->FillRect(0x80FF0000u, &part), ZK_OK);
-    pixels = ReadPixels(surface);
     // Premultiplied blue 128 over red: alpha 128 + 127, red 255 x 127/255, blue 128.
-    const uint32_t blended = 0xFF7F0080u;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            const bool inside = x >= 2 && x < 5 && y >= 3 && y < 7;
-            ASSERT_TRUE(Near(At(pixels, 10, x, y), inside ? blended : kRedPixel))
-                << x << ',' << y << ": " << std::hex << At(pixels, 10, x, y);
-        }
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel, {{part, 0xFF7F0080u, 1}}));
 
     // A clip region of two rectangles: two FillRectangle calls, pixels and update region only there.
     Class_ZkGraphicSurfaceD2D* clipped = NewSurface(20, 10);
@@ -51,12 +41,7 @@ TEST_F(Fills, FillRectBlendsAColourThroughTheClipRegion)
         EXPECT_EQ(Control().Counters().fillRectangle, beforeClipped.fillRectangle + 2);
     }
     EXPECT_TRUE(RegionIs(clipped->updateRegion.handle, {{0, 0, 4, 4}, {10, 5, 14, 10}}));
-    pixels = ReadPixels(clipped);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) {
-            const bool inside = (x < 4 && y < 4) || (x >= 10 && x < 14 && y >= 5);
-            ASSERT_EQ(At(pixels, 20, x, y), inside ? kRedPixel : 0u) << x << ',' << y;
-        }
+    EXPECT_TRUE(PixelsAre(ReadPixels(clipped), 20, 10, 0, {{{0, 0, 4, 4}, kRedPixel}, {{10, 5, 14, 10}, kRedPixel}}));
 }
 
 TEST_F(Fills, FillRectThatDrawsNothingStillKeepsTheUpdateRegion)
@@ -134,11 +119,7 @@ TEST_F(Fills, ClearRectReplacesPixelsAndEmptiesTheUpdateRegionUnlessAsked)
     EXPECT_EQ(surface->ClearRect(&corner, 0x80FF0000u), ZK_OK);
     EXPECT_EQ(surface->drawing, 0u) << "the cleared pixels are in the bitmap on return";
     EXPECT_EQ(surface->modified, 1u);
-    std::vector<uint32_t> pixels = ReadPixels(surface);
-    EXPECT_TRUE(Near(At(pixels, 10, 0, 0), 0x80000080u)) << std::hex << At(pixels, 10, 0, 0);
-    EXPECT_TRUE(Near(At(pixels, 10, 4, 4), 0x80000080u));
-    EXPECT_EQ(At(pixels, 10, 5, 5), kRedPixel);
-    EXPECT_EQ(At(pixels, 10, 5, 0), kRedPixel);
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel, {{corner, 0x80000080u, 1}}));
     // With the flag 0 the whole update region went, the red outside the corner included.
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
     EXPECT_EQ(surface->updateBox.width, 0.0f);
@@ -149,16 +130,13 @@ TEST_F(Fills, ClearRectReplacesPixelsAndEmptiesTheUpdateRegionUnlessAsked)
     surface->SetClipRegion(&clip.region);
     EXPECT_EQ(surface->ClearRect(&corner, 0), ZK_OK);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 3, 5}}));
-    pixels = ReadPixels(surface);
-    EXPECT_EQ(At(pixels, 10, 2, 2), 0u);
-    EXPECT_TRUE(Near(At(pixels, 10, 3, 3), 0x80000080u)) << "outside the clip region";
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel, {{corner, 0x80000080u, 1}, {{0, 0, 3, 5}, 0}}));
 
     // A null rectangle and colour 0 with the flag 0: all transparent, update region and box empty.
     surface->SetUpdateOnClear(0);
     surface->SetClipRegion(nullptr);
     EXPECT_EQ(surface->ClearRect(nullptr, 0), ZK_OK);
-    for (uint32_t p : ReadPixels(surface))
-        ASSERT_EQ(p, 0u);
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, 0));
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
     EXPECT_EQ(surface->updateBox.x, 0.0f);
     EXPECT_EQ(surface->updateBox.height, 0.0f);
@@ -180,10 +158,8 @@ TEST_F(Fills, ClearsWorkOneClipRectangleAtATimeInOnePass)
     EXPECT_EQ(after.popAxisAlignedClip - before.popAxisAlignedClip, 2u);
     EXPECT_EQ(after.beginDraw - before.beginDraw, 1u);
     EXPECT_EQ(after.endDraw - before.endDraw, 1u);
-    const std::vector<uint32_t> pixels = ReadPixels(surface);
-    EXPECT_EQ(At(pixels, 20, 3, 3), 0xFF00FF00u);
-    EXPECT_EQ(At(pixels, 20, 13, 9), 0xFF00FF00u);
-    EXPECT_EQ(At(pixels, 20, 7, 2), kRedPixel);
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 20, 10, kRedPixel,
+                          {{{0, 0, 4, 4}, 0xFF00FF00u}, {{10, 5, 14, 10}, 0xFF00FF00u}}));
 
     // A clear that meets no clip rectangle opens no pass at all.
     const RECT outside{5, 0, 9, 4};
@@ -211,12 +187,7 @@ TEST_F(Fills, ClearRegionClipsTheHostsRegionInPlaceAndClearsIt)
     EXPECT_EQ(surface->modified, 1u);
     EXPECT_EQ(surface->drawing, 0u);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {})) << "update-on-clear is 0";
-    const std::vector<uint32_t> pixels = ReadPixels(surface);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            const bool cleared = (x >= 2 && x < 6 && y >= 2 && y < 4) || (x >= 4 && x < 6 && y >= 6);
-            ASSERT_EQ(At(pixels, 10, x, y), cleared ? 0u : kRedPixel) << x << ',' << y;
-        }
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel, {{{2, 2, 6, 4}, 0}, {{4, 6, 6, 10}, 0}}));
 
     // With the flag 1 the clipped region joins the update region.
     surface->SetUpdateOnClear(1);

@@ -61,20 +61,12 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
     EXPECT_EQ(visits, 0);
 
     // Two rectangles in one band come back left to right, bands top to bottom.
-    HRGN piece = CreateRectRgn(0, 0, 0, 0);
-    SetRectRgn(region, 50, 0, 60, 10);
-    SetRectRgn(piece, 0, 0, 10, 10);
-    CombineRgn(region, region, piece, RGN_OR);
-    SetRectRgn(piece, 0, 20, 5, 25);
-    CombineRgn(region, region, piece, RGN_OR);
-    const std::vector<RECT> few = RegionRects(region);
-    ASSERT_EQ(few.size(), 3u);
-    EXPECT_EQ(few[0], (RECT{0, 0, 10, 10}));
-    EXPECT_EQ(few[1], (RECT{50, 0, 60, 10}));
-    EXPECT_EQ(few[2], (RECT{0, 20, 5, 25}));
+    tessary_test::WithRects(region, {{50, 0, 60, 10}, {0, 0, 10, 10}, {0, 20, 5, 25}});
+    EXPECT_EQ(RegionRects(region), (std::vector<RECT>{{0, 0, 10, 10}, {50, 0, 60, 10}, {0, 20, 5, 25}}));
 
     // 200 rectangles need 32 + 3200 bytes: past the 1008-byte stack buffer, so the heap path runs.
     SetRectRgn(region, 0, 0, 0, 0);
+    HRGN piece = CreateRectRgn(0, 0, 0, 0);
     for (int i = 0; i < 200; ++i) {
         SetRectRgn(piece, (i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2);
         CombineRgn(region, region, piece, RGN_OR);

@@ -60,14 +60,8 @@ std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface)
 
 bool RegionIs(HRGN region, std::initializer_list<RECT> rects)
 {
-    HRGN expected = CreateRectRgn(0, 0, 0, 0);
-    HRGN piece = CreateRectRgn(0, 0, 0, 0);
-    for (const RECT& r : rects) {
-        SetRectRgn(piece, r.left, r.top, r.right, r.bottom);
-        CombineRgn(expected, expected, piece, RGN_OR);
-    }
+    HRGN expected = tessary_test::WithRects(CreateRectRgn(0, 0, 0, 0), rects);
     const bool same = EqualRgn(region, expected) != FALSE;
-    DeleteObject(piece);
     DeleteObject(expected);
     return same;
 }
@@ -75,12 +69,7 @@ bool RegionIs(HRGN region, std::initializer_list<RECT> rects)
 HostRegion::HostRegion(std::initializer_list<RECT> rects)
 {
     tessary::InitRegion(region);
-    HRGN piece = CreateRectRgn(0, 0, 0, 0);
-    for (const RECT& r : rects) {
-        SetRectRgn(piece, r.left, r.top, r.right, r.bottom);
-        CombineRgn(region.handle, region.handle, piece, RGN_OR);
-    }
-    DeleteObject(piece);
+    tessary_test::WithRects(region.handle, rects);
 }
 
 HostRegion::~HostRegion() { tessary::DestroyRegion(region); }

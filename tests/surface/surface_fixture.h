@@ -40,7 +40,7 @@ ZkSurfaceCreateInfo SurfaceRecord(uint32_t width, uint32_t height, uint64_t wind
 using tessary_test::ReadPixels;
 using tessary_test::RegionRects;
 using tessary_test::At;
-using tessary_test::Near;
+using tessary_test::Near, tessary_test::PixelsAre;
 using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kOpaqueGreen;
 using tessary_test::kRedPixel, tessary_test::kBluePixel;
 // The surface's pixels once its pass has ended (through GetRenderTarget, as any reader gets them).

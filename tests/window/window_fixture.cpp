@@ -125,24 +125,8 @@ std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window)
 
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects)
 {
-    auto* region = new Class_ZkRegion{CreateRectRgn(0, 0, 0, 0), nullptr, CreateRectRgn(0, 0, 0, 0)};
-    for (const RECT& r : rects) {
-        SetRectRgn(region->scratch, r.left, r.top, r.right, r.bottom);
-        CombineRgn(region->handle, region->handle, region->scratch, RGN_OR);
-    }
-    return region;
-}
-
-size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected)
-{
-    size_t count = 0;
-    for (LONG y = rect.top; y < rect.bottom; ++y)
-        for (LONG x = rect.left; x < rect.right; ++x) {
-            const size_t i = size_t(y) * size_t(width) + size_t(x);
-            if (i >= pixels.size() || pixels[i] != expected)
-                ++count;
-        }
-    return count;
+    return new Class_ZkRegion{tessary_test::WithRects(CreateRectRgn(0, 0, 0, 0), rects), nullptr,
+                              CreateRectRgn(0, 0, 0, 0)};
 }
 
 } // namespace window_test

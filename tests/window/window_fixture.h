@@ -89,7 +89,6 @@ Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 
 using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kRedPixel, tessary_test::kBluePixel;
 
-// Counts pixels of `pixels` (width `width`) inside `rect` that differ from `expected`.
-size_t CountOtherThan(const std::vector<uint32_t>& pixels, int32_t width, const RECT& rect, uint32_t expected);
+using tessary_test::PixelsAre;
 
 } // namespace window_test

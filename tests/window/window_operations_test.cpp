@@ -16,7 +16,7 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
     const SIZE same{300, 200};
     EXPECT_EQ(window->SetClientSize(&same, 0), 0u);
     EXPECT_EQ(window->ownTarget, target);
-    EXPECT_EQ(CountOtherThan(SurfacePixels(window), 300, RECT{0, 0, 300, 200}, kRedPixel), 0u);
+    EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, kRedPixel));
     RECT before{};
     GetWindowRect(window->windowHandle, &before);
 
@@ -28,11 +28,8 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
     EXPECT_EQ(client, (RECT{0, 0, 400, 300}));
     EXPECT_EQ(after.left, before.left) << "the window does not move";
     EXPECT_EQ(after.top, before.top);
-    SIZE surface{};
-    EXPECT_EQ(window->GetSize(&surface), 0u);
-    EXPECT_EQ(surface.cx * 1000 + surface.cy, 400300);
+    // The surface's new size and blank pixels are the fuzzer's (Resize, geometry and pixel checks).
     EXPECT_EQ(RegionRects(window->updateRegion.handle), (std::vector<RECT>{RECT{0, 0, 400, 300}}));
-    EXPECT_EQ(CountOtherThan(SurfacePixels(window), 400, RECT{0, 0, 400, 300}, 0u), 0u) << "blank";
 
     // The host redraws and presents; SetClientSize itself does not present.
     ClearUpdates();
@@ -66,9 +63,6 @@ TEST_F(WindowOperations, SurfaceOnlyClientSizeLeavesTheSystemWindow)
     GetClientRect(window->windowHandle, &client);
     EXPECT_EQ(after, before);
     EXPECT_EQ(client, (RECT{0, 0, 300, 200}));
-    SIZE surface{};
-    window->GetSize(&surface);
-    EXPECT_EQ(surface.cx * 1000 + surface.cy, 120090);
     ASSERT_NE(window->shapeMask, nullptr);
     EXPECT_EQ(window->shapeMask[9 * 120 + 9], 255);
     EXPECT_EQ(window->shapeMask[89 * 120 + 119], 0) << "the mask has the new size";
