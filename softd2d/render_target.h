@@ -1,6 +1,7 @@
 #pragma once
 // The render target machinery shared by bitmap and DC render targets: drawing state, the
 // drawing calls, resource creation and GDI interop.
+#include <cmath>
 #include <vector>
 
 #include "bitmap.h"
@@ -54,6 +55,8 @@ protected:
     HDC gdiDc_ = nullptr;
     HGDIOBJ gdiPreviousBitmap_ = nullptr;
 };
+
+inline bool ValidDpi(FLOAT dpi) { return std::isfinite(dpi) && dpi >= 0; }
 
 // Whether `unknown` is a render target of this DLL.
 bool IsSoftRenderTarget(IUnknown* unknown);
