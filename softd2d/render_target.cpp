@@ -90,7 +90,7 @@ bool RenderTarget<Interface>::CanDraw() {
         Record(Hr(D2DERR_WRONG_STATE));
         return false;
     }
-    return true;
+    return !discarding_;
 }
 
 template <class Interface>
@@ -117,6 +117,14 @@ HRESULT RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, const AxisMap& wo
     if (!*hold) return E_INVALIDARG;
     if ((*hold)->Owner() != factory_) return Hr(D2DERR_WRONG_FACTORY);
     return (*hold)->ToPaint(worldToDevice, paint);
+}
+
+template <class Interface>
+bool RenderTarget<Interface>::OwnBrush(ID2D1Brush* brush) {
+    ComPtr<BrushSource> source = Unwrap<BrushSource>(brush, IID_SoftBrush);
+    if (!source) Record(E_INVALIDARG);
+    else if (source->Owner() != factory_) Record(Hr(D2DERR_WRONG_FACTORY));
+    return source && source->Owner() == factory_;
 }
 
 template <class Interface>
@@ -180,7 +188,11 @@ template <class Interface>
 void RenderTarget<Interface>::BeginDraw() {
     CountCall(Call::BeginDraw);
     FactoryLock lock(factory_);
-    if (drawing_) return Record(Hr(D2DERR_WRONG_STATE));
+    if (drawing_) {
+        // Direct2D puts the target in error: nothing more is drawn until EndDraw.
+        discarding_ = true;
+        return Record(Hr(D2DERR_WRONG_STATE));
+    }
     drawing_ = true;
     clipStack_.clear();
     const Surface* s = pixels_ ? &pixels_->Pixels() : nullptr;
@@ -203,6 +215,7 @@ HRESULT RenderTarget<Interface>::EndDraw(D2D1_TAG* tag1, D2D1_TAG* tag2) {
         if (!clipStack_.empty()) Record(Hr(D2DERR_PUSH_POP_UNBALANCED));
         clipStack_.clear();
         drawing_ = false;
+        discarding_ = false;
         if (SUCCEEDED(error_)) Record(OnEndDraw());
     }
     hr = error_;

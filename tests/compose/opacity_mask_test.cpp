@@ -178,9 +178,12 @@ TEST_F(OpacityMask, ResizeStartsAFreshBufferOfTheNewSize)
     ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
     ASSERT_EQ(LockMask(surface, RECT{2, 1, 3, 2}, lock), ZK_OK);
     EXPECT_EQ(lock.bits[0], 7) << "values stay from one lock to the next";
+    const SIZE size{12, 3};
+    EXPECT_EQ(surface->Resize(&size), ZK_FAIL) << "the host is still writing into the buffer";
+    EXPECT_EQ(surface->surfaceRect.width, 8.0f);
+    EXPECT_EQ(surface->opacityBuffer + 2 + 8, lock.bits);
     ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
 
-    const SIZE size{12, 3};
     ASSERT_EQ(surface->Resize(&size), ZK_OK);
     EXPECT_EQ(surface->opacityBuffer, nullptr);
     ASSERT_EQ(LockMask(surface, RECT{0, 0, 12, 3}, lock), ZK_OK);
