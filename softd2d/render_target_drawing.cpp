@@ -151,35 +151,25 @@ void RenderTarget<Interface>::PushLayer(const D2D1_LAYER_PARAMETERS*, ID2D1Layer
 template <class Interface>
 void RenderTarget<Interface>::PopLayer() { RecordUnsupportedDrawing(); }
 
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillRectangle(const D2D1_RECT_F*, ID2D1Brush*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawBitmap(ID2D1Bitmap*, const D2D1_RECT_F*, FLOAT, D2D1_BITMAP_INTERPOLATION_MODE, const D2D1_RECT_F*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillOpacityMask(ID2D1Bitmap*, ID2D1Brush*, D2D1_OPACITY_MASK_CONTENT, const D2D1_RECT_F*, const D2D1_RECT_F*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::Clear(const D2D1_COLOR_F*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawLine(D2D1_POINT_2F, D2D1_POINT_2F, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawRectangle(const D2D1_RECT_F*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawEllipse(const D2D1_ELLIPSE*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillEllipse(const D2D1_ELLIPSE*, ID2D1Brush*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::DrawGeometry(ID2D1Geometry*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillGeometry(ID2D1Geometry*, ID2D1Brush*, ID2D1Brush*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::FillMesh(ID2D1Mesh*, ID2D1Brush*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::PushLayer(const D2D1_LAYER_PARAMETERS*, ID2D1Layer*);
-template void RenderTarget<ID2D1BitmapRenderTarget>::PopLayer();
-template void RenderTarget<ID2D1DCRenderTarget>::FillRectangle(const D2D1_RECT_F*, ID2D1Brush*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawBitmap(ID2D1Bitmap*, const D2D1_RECT_F*, FLOAT, D2D1_BITMAP_INTERPOLATION_MODE, const D2D1_RECT_F*);
-template void RenderTarget<ID2D1DCRenderTarget>::FillOpacityMask(ID2D1Bitmap*, ID2D1Brush*, D2D1_OPACITY_MASK_CONTENT, const D2D1_RECT_F*, const D2D1_RECT_F*);
-template void RenderTarget<ID2D1DCRenderTarget>::Clear(const D2D1_COLOR_F*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawLine(D2D1_POINT_2F, D2D1_POINT_2F, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawRectangle(const D2D1_RECT_F*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1DCRenderTarget>::FillRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawEllipse(const D2D1_ELLIPSE*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1DCRenderTarget>::FillEllipse(const D2D1_ELLIPSE*, ID2D1Brush*);
-template void RenderTarget<ID2D1DCRenderTarget>::DrawGeometry(ID2D1Geometry*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*);
-template void RenderTarget<ID2D1DCRenderTarget>::FillGeometry(ID2D1Geometry*, ID2D1Brush*, ID2D1Brush*);
-template void RenderTarget<ID2D1DCRenderTarget>::FillMesh(ID2D1Mesh*, ID2D1Brush*);
-template void RenderTarget<ID2D1DCRenderTarget>::PushLayer(const D2D1_LAYER_PARAMETERS*, ID2D1Layer*);
-template void RenderTarget<ID2D1DCRenderTarget>::PopLayer();
+// Both target kinds, member by member: the class itself is instantiated in render_target.cpp.
+#define SOFTD2D_INSTANTIATE_DRAWING(T) \
+    template void RenderTarget<T>::FillRectangle(const D2D1_RECT_F*, ID2D1Brush*); \
+    template void RenderTarget<T>::DrawBitmap(ID2D1Bitmap*, const D2D1_RECT_F*, FLOAT, D2D1_BITMAP_INTERPOLATION_MODE, const D2D1_RECT_F*); \
+    template void RenderTarget<T>::FillOpacityMask(ID2D1Bitmap*, ID2D1Brush*, D2D1_OPACITY_MASK_CONTENT, const D2D1_RECT_F*, const D2D1_RECT_F*); \
+    template void RenderTarget<T>::Clear(const D2D1_COLOR_F*); \
+    template void RenderTarget<T>::DrawLine(D2D1_POINT_2F, D2D1_POINT_2F, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*); \
+    template void RenderTarget<T>::DrawRectangle(const D2D1_RECT_F*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*); \
+    template void RenderTarget<T>::DrawRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*); \
+    template void RenderTarget<T>::FillRoundedRectangle(const D2D1_ROUNDED_RECT*, ID2D1Brush*); \
+    template void RenderTarget<T>::DrawEllipse(const D2D1_ELLIPSE*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*); \
+    template void RenderTarget<T>::FillEllipse(const D2D1_ELLIPSE*, ID2D1Brush*); \
+    template void RenderTarget<T>::DrawGeometry(ID2D1Geometry*, ID2D1Brush*, FLOAT, ID2D1StrokeStyle*); \
+    template void RenderTarget<T>::FillGeometry(ID2D1Geometry*, ID2D1Brush*, ID2D1Brush*); \
+    template void RenderTarget<T>::FillMesh(ID2D1Mesh*, ID2D1Brush*); \
+    template void RenderTarget<T>::PushLayer(const D2D1_LAYER_PARAMETERS*, ID2D1Layer*); \
+    template void RenderTarget<T>::PopLayer();
+SOFTD2D_INSTANTIATE_DRAWING(ID2D1BitmapRenderTarget)
+SOFTD2D_INSTANTIATE_DRAWING(ID2D1DCRenderTarget)
+#undef SOFTD2D_INSTANTIATE_DRAWING
 
 }  // namespace softd2d

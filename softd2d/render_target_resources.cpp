@@ -219,31 +219,23 @@ HRESULT RenderTarget<Interface>::ReleaseDC(const RECT* update) {
     return S_OK;
 }
 
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateBitmap(D2D1_SIZE_U, const void*, UINT32, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateBitmapFromWicBitmap(IWICBitmapSource*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateSharedBitmap(REFIID, void*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateBitmapBrush(ID2D1Bitmap*, const D2D1_BITMAP_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1BitmapBrush**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateSolidColorBrush(const D2D1_COLOR_F*, const D2D1_BRUSH_PROPERTIES*, ID2D1SolidColorBrush**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateGradientStopCollection(const D2D1_GRADIENT_STOP*, UINT, D2D1_GAMMA, D2D1_EXTEND_MODE, ID2D1GradientStopCollection**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateLinearGradientBrush(const D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1LinearGradientBrush**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateRadialGradientBrush(const D2D1_RADIAL_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1RadialGradientBrush**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateCompatibleRenderTarget(const D2D1_SIZE_F*, const D2D1_SIZE_U*, const D2D1_PIXEL_FORMAT*, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS, ID2D1BitmapRenderTarget**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateLayer(const D2D1_SIZE_F*, ID2D1Layer**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::CreateMesh(ID2D1Mesh**);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::GetDC(D2D1_DC_INITIALIZE_MODE, HDC*);
-template HRESULT RenderTarget<ID2D1BitmapRenderTarget>::ReleaseDC(const RECT*);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateBitmap(D2D1_SIZE_U, const void*, UINT32, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateBitmapFromWicBitmap(IWICBitmapSource*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateSharedBitmap(REFIID, void*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateBitmapBrush(ID2D1Bitmap*, const D2D1_BITMAP_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1BitmapBrush**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateSolidColorBrush(const D2D1_COLOR_F*, const D2D1_BRUSH_PROPERTIES*, ID2D1SolidColorBrush**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateGradientStopCollection(const D2D1_GRADIENT_STOP*, UINT, D2D1_GAMMA, D2D1_EXTEND_MODE, ID2D1GradientStopCollection**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateLinearGradientBrush(const D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1LinearGradientBrush**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateRadialGradientBrush(const D2D1_RADIAL_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1RadialGradientBrush**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateCompatibleRenderTarget(const D2D1_SIZE_F*, const D2D1_SIZE_U*, const D2D1_PIXEL_FORMAT*, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS, ID2D1BitmapRenderTarget**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateLayer(const D2D1_SIZE_F*, ID2D1Layer**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::CreateMesh(ID2D1Mesh**);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::GetDC(D2D1_DC_INITIALIZE_MODE, HDC*);
-template HRESULT RenderTarget<ID2D1DCRenderTarget>::ReleaseDC(const RECT*);
+// Both target kinds, member by member: the class itself is instantiated in render_target.cpp.
+#define SOFTD2D_INSTANTIATE_RESOURCES(T) \
+    template HRESULT RenderTarget<T>::CreateBitmap(D2D1_SIZE_U, const void*, UINT32, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**); \
+    template HRESULT RenderTarget<T>::CreateBitmapFromWicBitmap(IWICBitmapSource*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**); \
+    template HRESULT RenderTarget<T>::CreateSharedBitmap(REFIID, void*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap**); \
+    template HRESULT RenderTarget<T>::CreateBitmapBrush(ID2D1Bitmap*, const D2D1_BITMAP_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1BitmapBrush**); \
+    template HRESULT RenderTarget<T>::CreateSolidColorBrush(const D2D1_COLOR_F*, const D2D1_BRUSH_PROPERTIES*, ID2D1SolidColorBrush**); \
+    template HRESULT RenderTarget<T>::CreateGradientStopCollection(const D2D1_GRADIENT_STOP*, UINT, D2D1_GAMMA, D2D1_EXTEND_MODE, ID2D1GradientStopCollection**); \
+    template HRESULT RenderTarget<T>::CreateLinearGradientBrush(const D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1LinearGradientBrush**); \
+    template HRESULT RenderTarget<T>::CreateRadialGradientBrush(const D2D1_RADIAL_GRADIENT_BRUSH_PROPERTIES*, const D2D1_BRUSH_PROPERTIES*, ID2D1GradientStopCollection*, ID2D1RadialGradientBrush**); \
+    template HRESULT RenderTarget<T>::CreateCompatibleRenderTarget(const D2D1_SIZE_F*, const D2D1_SIZE_U*, const D2D1_PIXEL_FORMAT*, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS, ID2D1BitmapRenderTarget**); \
+    template HRESULT RenderTarget<T>::CreateLayer(const D2D1_SIZE_F*, ID2D1Layer**); \
+    template HRESULT RenderTarget<T>::CreateMesh(ID2D1Mesh**); \
+    template HRESULT RenderTarget<T>::GetDC(D2D1_DC_INITIALIZE_MODE, HDC*); \
+    template HRESULT RenderTarget<T>::ReleaseDC(const RECT*);
+SOFTD2D_INSTANTIATE_RESOURCES(ID2D1BitmapRenderTarget)
+SOFTD2D_INSTANTIATE_RESOURCES(ID2D1DCRenderTarget)
+#undef SOFTD2D_INSTANTIATE_RESOURCES
 
 }  // namespace softd2d

@@ -41,13 +41,11 @@ ID2D1SolidColorBrush* CachedBrush(uint32_t colour, ID2D1RenderTarget* target)
         return nullptr;
     try {
         cache.order.emplace_front(colour, brush);
-        try {
-            cache.byColour.emplace(colour, cache.order.begin());
-        } catch (const std::bad_alloc&) {
-            cache.order.pop_front();
-            throw;
-        }
+        cache.byColour.emplace(colour, cache.order.begin());
     } catch (const std::bad_alloc&) {
+        // A list entry the map cannot reach goes again.
+        if (!cache.order.empty() && cache.order.front().second == brush)
+            cache.order.pop_front();
         brush->Release();
         return nullptr;
     }
@@ -68,8 +66,6 @@ void EmptyBrushCache()
     cache.order.clear();
     cache.byColour.clear();
 }
-
-size_t BrushCacheSize() { return Cache().order.size(); }
 
 } // namespace tessary
 

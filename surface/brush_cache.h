@@ -19,7 +19,4 @@ ID2D1SolidColorBrush* CachedBrush(uint32_t colour, ID2D1RenderTarget* target);
 // when the factory goes (uninitialise) and before a device-loss rebuild.
 void EmptyBrushCache();
 
-// How many brushes the cache holds.
-size_t BrushCacheSize();
-
 } // namespace tessary

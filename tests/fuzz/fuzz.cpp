@@ -33,22 +33,14 @@ const char* g_opName = "";
 
 void Check(long long got, long long want, const char* what)
 {
-    if (got != want)
-        Fail(what, got, want);
+    if (got != want) Fail(what, got, want);
 }
 
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* e)
 {
-    HMODULE module = nullptr;
-    char name[MAX_PATH] = "?";
-    void* address = e->ExceptionRecord->ExceptionAddress;
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           static_cast<const char*>(address), &module))
-        GetModuleFileNameA(module, name, MAX_PATH);
-    std::printf("CRASH 0x%08lx in %s+0x%llx, seed %u op %u (%s)\nreproduce: tools/fuzz --seed %u %u\n",
-                e->ExceptionRecord->ExceptionCode, name,
-                (unsigned long long)(static_cast<char*>(address) - reinterpret_cast<char*>(module)), g_seed, g_op,
-                g_opName, g_seed, g_op + 1);
+    std::printf("CRASH 0x%08lx at %p, seed %u op %u (%s)\nreproduce: tools/fuzz --seed %u %u\n",
+                e->ExceptionRecord->ExceptionCode, e->ExceptionRecord->ExceptionAddress, g_seed, g_op, g_opName,
+                g_seed, g_op + 1);
     std::fflush(stdout);
     ExitProcess(2);
 }
@@ -59,6 +51,12 @@ LRESULT HandlerB(HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*) { return 222; }
 constexpr int kMax = 40;          // surfaces stay small so every pixel can be checked
 constexpr int kUnknown = -1;      // a pixel whose alpha the model does not predict
 constexpr uint32_t kHandlerMessages = 4;
+
+// A host's region object, destroyed with its scope.
+struct Region : Class_ZkRegion {
+    explicit Region(const RECT& r = {}) : Class_ZkRegion{CreateRectRgnIndirect(&r), nullptr, CreateRectRgn(0, 0, 0, 0)} {}
+    ~Region() { DeleteObject(handle), DeleteObject(scratch); }
+};
 
 struct Handlers {
     ZkMessageHandler active = nullptr, suspended = nullptr;
@@ -80,21 +78,14 @@ struct Model {
 
     void Created(int width, int height)
     {
-        created = true;
-        published = false;
-        w = width;
-        h = height;
-        bx = by = 0;
-        bw = float(w);
-        bh = float(h);
+        created = true, published = false;
+        w = width, h = height;
+        bx = by = 0, bw = float(w), bh = float(h);
         clip.assign(size_t(w) * h, 1);
-        alpha.assign(size_t(w) * h, image ? 255 : 0);
+        Blank();
         mask.clear();
     }
-    void Blank()
-    {
-        alpha.assign(size_t(w) * h, image ? 255 : 0);
-    }
+    void Blank() { alpha.assign(size_t(w) * h, image ? 255 : 0); }
     void Unknown() { alpha.assign(size_t(w) * h, kUnknown); }
 };
 
@@ -102,6 +93,7 @@ struct Fuzzer {
     std::mt19937 rng;
     std::vector<Model> objects;
     std::wstring imagePath;
+    bool trace = std::getenv("TESSARY_FUZZ_TRACE") != nullptr;
     HWND windowHandle = nullptr;
     CREATESTRUCTW block{};
 
@@ -116,8 +108,7 @@ struct Fuzzer {
     LONG Coord(int extent, bool forRegion = false)
     {
         const LONG distant = forRegion ? 100000 : 0x7FFFFFF0;
-        if (Chance(3))
-            return Chance(50) ? distant : -distant;
+        if (Chance(3)) return Chance(50) ? distant : -distant;
         return Int(-5, extent + 5);
     }
     RECT AnyRect(const Model& m, bool forRegion = false)
@@ -133,8 +124,7 @@ struct Fuzzer {
         const long long t = std::min(r.top, r.bottom), b = std::max(r.top, r.bottom);
         for (long long y = std::max(t, 0LL); y < std::min(b, (long long)m.h); ++y)
             for (long long x = std::max(l, 0LL); x < std::min(rr, (long long)m.w); ++x)
-                if (!clipped || m.clip[size_t(y * m.w + x)])
-                    f(size_t(y * m.w + x));
+                if (!clipped || m.clip[size_t(y * m.w + x)]) f(size_t(y * m.w + x));
     }
 
     Model NewObject(uint32_t (*factory)(void**), uint32_t fourcc)
@@ -146,12 +136,8 @@ struct Fuzzer {
         void* part = nullptr;
         Check(m.base->QueryInterface(fourcc, &part), ZK_OK, "query");
         m.base->Release(); // the interface reference keeps the object
-        if (fourcc == ZK_FOURCC_WINDOW) {
-            m.window = static_cast<Class_ZkWindow*>(part);
-            m.surface = m.window;
-        } else {
-            m.surface = static_cast<Class_ZkGraphicSurface*>(part);
-        }
+        m.window = fourcc == ZK_FOURCC_WINDOW ? static_cast<Class_ZkWindow*>(part) : nullptr;
+        m.surface = m.window ? m.window : static_cast<Class_ZkGraphicSurface*>(part);
         return m;
     }
 
@@ -167,30 +153,23 @@ struct Fuzzer {
             if (kind == 2) info.windowKey = 0x1234, want = ZK_FAIL;
             if (kind == 3) info.width = 0, want = ZK_FAIL;
         }
-        if (m.created)
-            want = ZK_E_ALREADY_CREATED;
+        if (m.created) want = ZK_E_ALREADY_CREATED;
         Check(m.surface->Create(&info), want, "surface Create");
-        if (want == ZK_OK)
-            m.Created(int(info.width), int(info.height));
+        if (want == ZK_OK) m.Created(int(info.width), int(info.height));
     }
 
     void CreateImage(Model& m)
     {
         const ZkImageCreateInfo info{ZK_FOURCC_IMAGE, 28, 0, imagePath.c_str(), reinterpret_cast<uint64_t>(windowHandle)};
         Check(m.surface->Create(&info), m.created ? ZK_E_ALREADY_CREATED : ZK_OK, "image Create");
-        if (!m.created)
-            m.Created(7, 5);
+        if (!m.created) m.Created(7, 5);
     }
 
     void Start()
     {
         objects.push_back(NewObject(tessary.createWindow, ZK_FOURCC_WINDOW));
-        block.hInstance = GetModuleHandleW(nullptr);
-        block.cx = Int(1, kMax);
-        block.cy = Int(1, kMax);
-        block.x = block.y = -4000;
-        block.lpszName = L"fuzz";
-        block.lpszClass = L"TessaryFuzzWindow";
+        block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, Int(1, kMax), Int(1, kMax), -4000, -4000, 0,
+                 L"fuzz", L"TessaryFuzzWindow", 0};
         const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr,
                                       nullptr, nullptr, SW_HIDE, 0};
         Model& w = objects[0];
@@ -213,28 +192,24 @@ struct Fuzzer {
             objects[i].surface->Release();
         }
         objects.clear();
-        if (windowHandle)
-            DestroyWindow(windowHandle);
+        if (windowHandle) DestroyWindow(windowHandle);
     }
 
     // The alpha that CreateAlphaRegion reads: the masked copy's while it is current.
     int Seen(const Model& m, size_t i)
     {
-        if (!m.published || m.alpha[i] == kUnknown)
-            return m.alpha[i];
-        if (m.mask.empty() || m.mask[i] == 255)
-            return m.alpha[i];
+        if (!m.published || m.alpha[i] == kUnknown) return m.alpha[i];
+        if (m.mask.empty() || m.mask[i] == 255) return m.alpha[i];
         return m.mask[i] == 0 ? 0 : kUnknown;
     }
 
-    void CheckPixels(Model& m, int fixed = -1)
+    void CheckPixels(Model& m) { CheckPixelsAt(m, uint8_t(Int(0, 254))); }
+    void CheckPixelsAt(Model& m, uint8_t threshold)
     {
-        const uint8_t threshold = fixed >= 0 ? uint8_t(fixed) : uint8_t(Int(0, 254));
         uint32_t value = 0;
         HRGN region = m.surface->CreateAlphaRegion(threshold, &value);
         Check(region != nullptr, m.created, "CreateAlphaRegion result");
-        if (!region)
-            return;
+        if (!region) return;
         Check(value, 2, "CreateAlphaRegion value");
         for (int y = 0; y < m.h; ++y)
             for (int x = 0; x < m.w; ++x) {
@@ -251,7 +226,7 @@ struct Fuzzer {
         Check(m.surface->GetSize(&size), m.created ? ZK_OK : ZK_FAIL, "GetSize");
         RECT blt{};
         Check(m.surface->GetBltRect(&blt), m.created ? ZK_OK : ZK_FAIL, "GetBltRect");
-        Class_ZkRegion out{CreateRectRgn(0, 0, 0, 0), nullptr, CreateRectRgn(0, 0, 0, 0)};
+        Region out;
         Check(m.surface->GetClipRegion(&out), m.created ? ZK_OK : ZK_FAIL, "GetClipRegion");
         if (m.created) {
             Check(size.cx, m.w, "width");
@@ -264,8 +239,6 @@ struct Fuzzer {
                 for (int x = 0; x < m.w; ++x)
                     Check(PtInRegion(out.handle, x, y) != 0, m.clip[size_t(y * m.w + x)], "clip pixel");
         }
-        DeleteObject(out.handle);
-        DeleteObject(out.scratch);
     }
 
     void SetBlit(Model& m)
@@ -273,8 +246,7 @@ struct Fuzzer {
         RECT r = AnyRect(m);
         const bool null = Chance(20);
         Check(m.surface->SetBltRect(null ? nullptr : &r), m.created ? ZK_OK : ZK_FAIL, "SetBltRect");
-        if (!m.created)
-            return;
+        if (!m.created) return;
         if (null) {
             m.bx = m.by = 0, m.bw = float(m.w), m.bh = float(m.h);
             return;
@@ -288,7 +260,7 @@ struct Fuzzer {
     void SetClip(Model& m)
     {
         const bool null = Chance(20);
-        Class_ZkRegion region{CreateRectRgn(0, 0, 0, 0), nullptr, CreateRectRgn(0, 0, 0, 0)};
+        Region region;
         std::vector<uint8_t> shape(size_t(m.w) * m.h, 0);
         for (int pieces = Int(1, 3); pieces > 0 && !null; --pieces) {
             const RECT r = AnyRect(m, true);
@@ -297,11 +269,7 @@ struct Fuzzer {
             ForPixels(m, r, false, [&](size_t i) { shape[i] = 1; });
         }
         Check(m.surface->SetClipRegion(null ? nullptr : &region), ZK_OK, "SetClipRegion");
-        if (getenv("FUZZ_TRACE")) { RECT b; GetRgnBox(region.handle, &b); std::fprintf(stderr, "clip null %d box [%ld %ld %ld %ld]\n", null, b.left, b.top, b.right, b.bottom); }
-        if (m.created)
-            m.clip = null ? std::vector<uint8_t>(size_t(m.w) * m.h, 1) : shape;
-        DeleteObject(region.handle);
-        DeleteObject(region.scratch);
+        if (m.created) m.clip = null ? std::vector<uint8_t>(size_t(m.w) * m.h, 1) : shape;
     }
 
     void Fill(Model& m)
@@ -310,14 +278,10 @@ struct Fuzzer {
         RECT r = AnyRect(m, true);
         const bool null = Chance(20);
         const bool failBrush = Chance(5) && SoftD2D().Present();
-        if (failBrush)
-            SoftD2D().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY);
+        if (failBrush) SoftD2D().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY);
         const uint32_t result = m.surface->FillRect(colour, null ? nullptr : &r);
-        if (getenv("FUZZ_TRACE")) std::fprintf(stderr, "fill %08x null %d [%ld %ld %ld %ld] fail %d result %x\n", colour, null, r.left, r.top, r.right, r.bottom, failBrush, result);
-        if (failBrush)
-            SoftD2D().clearFailures();
-        if (!m.created || !failBrush)
-            Check(result, m.created ? ZK_OK : ZK_FAIL, "FillRect");
+        if (failBrush) SoftD2D().clearFailures();
+        if (!m.created || !failBrush) Check(result, m.created ? ZK_OK : ZK_FAIL, "FillRect");
         if (m.created)
             m.published = false; // cleared before the brush is looked up
         if (result != ZK_OK)
@@ -333,17 +297,13 @@ struct Fuzzer {
         RECT r = AnyRect(m, true);
         const bool byRegion = Chance(30), null = Chance(20);
         uint32_t result;
-        if (byRegion) {
-            Class_ZkRegion region{CreateRectRgnIndirect(&r), nullptr, CreateRectRgn(0, 0, 0, 0)};
+        Region region(r);
+        if (byRegion)
             result = m.surface->ClearRegion(null ? nullptr : &region);
-            DeleteObject(region.handle);
-            DeleteObject(region.scratch);
-        } else {
+        else
             result = m.surface->ClearRect(null ? nullptr : &r, colour);
-        }
         Check(result, m.created && !(byRegion && null) ? ZK_OK : ZK_FAIL, "ClearRect/ClearRegion");
-        if (result != ZK_OK)
-            return;
+        if (result != ZK_OK) return;
         m.published = false;
         const int a = byRegion ? 0 : int(colour >> 24);
         if (byRegion || null || (r.left <= r.right && r.top <= r.bottom)) // a region of GDI's is normalised
@@ -358,19 +318,15 @@ struct Fuzzer {
         const RECT* src = Chance(50) ? &source : nullptr;
         Class_ZkGraphicSurface* target = Chance(3) ? nullptr : to.surface;
         const int kind = Int(0, 2);
-        std::fprintf(stderr, "copy kind %d src created %d to created %d target %p at %ld,%ld src %d [%ld %ld %ld %ld] m %dx%d blt %g %g %g %g to %dx%d\n", kind, m.created, to.created, (void*)target, at.x, at.y, src!=nullptr, source.left, source.top, source.right, source.bottom, m.w, m.h, m.bx, m.by, m.bw, m.bh, to.w, to.h);
         if (kind == 0)
             m.surface->DrawTo(target, Chance(5) ? nullptr : &at, src, Chance(50) ? &drawn : nullptr);
         else if (kind == 1)
             m.surface->DrawToAlpha(uint8_t(Int(0, 255)), target, &at, src, &drawn);
-        else {
-            double sx = Chance(5) ? std::nan("") : Int(-20, 40) / 10.0, sy = Int(-20, 40) / 10.0;
-            std::fprintf(stderr, "scale %g %g\n", sx, sy);
-            m.surface->DrawToScaled(target, &at, sx, sy, src, &drawn);
-        }
+        else
+            m.surface->DrawToScaled(target, &at, Chance(5) ? std::nan("") : Int(-20, 40) / 10.0, Int(-20, 40) / 10.0,
+                                    src, &drawn);
         // Which pixels a copy reaches is checked by the compose tests; here the target's become unknown.
-        if (to.created)
-            to.Unknown();
+        if (to.created) to.Unknown();
         to.published = false;
     }
 
@@ -401,12 +357,10 @@ struct Fuzzer {
                           r.bottom <= m.h;
         const uint32_t result = m.surface->LockAlphaMask(&r, &bits, &width, &height, &stride);
         Check(result, m.created && fits ? ZK_OK : ZK_FAIL, "LockAlphaMask");
-        if (result != ZK_OK)
-            return;
+        if (result != ZK_OK) return;
         Check(width, r.right - r.left, "locked width");
         Check(stride, m.w, "locked stride");
-        if (m.mask.empty())
-            m.mask.assign(size_t(m.w) * m.h, 255);
+        if (m.mask.empty()) m.mask.assign(size_t(m.w) * m.h, 255);
         const uint8_t value = Chance(50) ? 0 : 255;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
@@ -428,13 +382,18 @@ struct Fuzzer {
         if (m.window) { // the window's surface follows its client size
             const uint32_t flags = Chance(50) ? ZK_CLIENT_SIZE_SURFACE_ONLY : 0;
             Check(m.window->SetClientSize(&size, flags), m.created ? ZK_OK : ZK_E_WINDOW_NOT_CREATED, "SetClientSize");
-            if (m.created && (size.cx != m.w || size.cy != m.h))
-                m.Created(size.cx, size.cy);
+            if (m.created && (size.cx != m.w || size.cy != m.h)) m.Created(size.cx, size.cy);
             return;
         }
+        if (m.created && SoftD2D().Present() && Chance(10)) { // no new target: the size stays, drawing fails
+            SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY);
+            Check(m.surface->Resize(&size), ZK_FAIL, "Resize without a target");
+            Check(m.surface->FillRect(0xFF000000, nullptr), ZK_FAIL, "FillRect without a target");
+            Check(m.surface->CreateAlphaRegion(0, nullptr) == nullptr, 1, "CreateAlphaRegion without a target");
+            size = SIZE{Int(1, kMax), Int(1, kMax)};
+        }
         Check(m.surface->Resize(&size), m.created ? ZK_OK : ZK_FAIL, "Resize");
-        if (!m.created)
-            return;
+        if (!m.created) return;
         m.w = size.cx, m.h = size.cy;
         m.published = false;
         m.mask.clear();
@@ -444,77 +403,63 @@ struct Fuzzer {
 
     void Reset(Model& m)
     {
-        if (m.window)
-            return; // the others draw with the window's device
+        if (m.window) return; // the others draw with the window's device
         if (m.created && Chance(60)) {
             Check(m.base->ResetData(), ZK_OK, "ResetData");
-            m.created = false;
-            m.published = false;
-        } else if (m.image) {
-            CreateImage(m);
+            m.created = m.published = false;
         } else {
-            CreateSurface(m, true);
+            m.image ? CreateImage(m) : CreateSurface(m, true);
         }
     }
 
-    void WindowOp()
+    void WindowOp(Model&)
     {
-        Model& w = objects[0];
+        Class_ZkWindow* w = objects[0].window;
         const UINT message = WM_APP + UINT(Int(0, kHandlerMessages - 1));
-        Handlers& h = w.handlers[message - WM_APP];
-        ZkMessageHandler handler = Chance(20) ? nullptr : Chance(50) ? HandlerA : HandlerB;
+        Handlers& h = objects[0].handlers[message - WM_APP];
+        const ZkMessageHandler handler = Chance(20) ? nullptr : Chance(50) ? HandlerA : HandlerB;
+        const auto id = [](ZkMessageHandler f) { return reinterpret_cast<long long>(f); };
+        RECT r = AnyRect(objects[0]);
+        const uint8_t opacity = uint8_t(Int(0, 255));
         switch (Int(0, 6)) {
         case 0:
-            Check(reinterpret_cast<long long>(w.window->SetMessageHandler(message, handler)),
-                     reinterpret_cast<long long>(h.present ? h.active : nullptr), "SetMessageHandler");
+            Check(id(w->SetMessageHandler(message, handler)), id(h.present ? h.active : nullptr), "SetMessageHandler");
             h = Handlers{handler, nullptr, true};
             break;
         case 1:
-            Check(reinterpret_cast<long long>(w.window->RemoveMessageHandler(message)),
-                     reinterpret_cast<long long>(h.present ? (h.active ? h.active : h.suspended) : nullptr),
-                     "RemoveMessageHandler");
+            Check(id(w->RemoveMessageHandler(message)), id(h.active ? h.active : h.suspended), "RemoveMessageHandler");
             h = Handlers{};
             break;
         case 2:
-            Check(w.window->SuspendMessageHandler(message),
-                     !h.present ? ZK_E_NO_HANDLER : h.suspended ? ZK_E_HANDLER_ALREADY_SUSPENDED : ZK_OK, "Suspend");
-            if (h.present && !h.suspended)
-                h = Handlers{nullptr, h.active, true};
+            Check(w->SuspendMessageHandler(message),
+                  !h.present ? ZK_E_NO_HANDLER : h.suspended ? ZK_E_HANDLER_ALREADY_SUSPENDED : ZK_OK, "Suspend");
+            if (h.present && !h.suspended) h = Handlers{nullptr, h.active, true};
             break;
         case 3:
-            Check(w.window->ResumeMessageHandler(message),
-                     !h.present ? ZK_E_NO_HANDLER : !h.suspended ? ZK_E_HANDLER_NOT_SUSPENDED : ZK_OK, "Resume");
-            if (h.present && h.suspended)
-                h = Handlers{h.suspended, nullptr, true};
+            Check(w->ResumeMessageHandler(message),
+                  !h.present ? ZK_E_NO_HANDLER : !h.suspended ? ZK_E_HANDLER_NOT_SUSPENDED : ZK_OK, "Resume");
+            if (h.present && h.suspended) h = Handlers{h.suspended, nullptr, true};
             break;
         case 4:
-            Check(w.window->SendWindowMessage(message, 0, 0),
-                     h.active == HandlerA ? 111 : h.active == HandlerB ? 222 : 0, "handler result");
+            Check(w->SendWindowMessage(message, 0, 0), h.active == HandlerA ? 111 : h.active ? 222 : 0, "handler");
             break;
         case 5:
-            Check(w.window->Present(), ZK_OK, "Present");
-            {
-                RECT r = AnyRect(w);
-                Check(w.window->Invalidate(Chance(50) ? nullptr : &r), ZK_OK, "Invalidate");
-            }
+            Check(w->Present(), ZK_OK, "Present");
+            Check(w->Invalidate(Chance(50) ? nullptr : &r), ZK_OK, "Invalidate");
             break;
-        case 6: {
-            const uint8_t opacity = uint8_t(Int(0, 255));
-            Check(w.window->SetOpacity(opacity), ZK_OK, "SetOpacity");
-            Check(w.window->GetOpacity(), opacity, "GetOpacity");
+        case 6:
+            Check(w->SetOpacity(opacity), ZK_OK, "SetOpacity");
+            Check(w->GetOpacity(), opacity, "GetOpacity");
             break;
-        }
         }
     }
 
     // A lost device: the next EndDraw fails, the host rebuilds, every surface comes back blank and every
     // image with its decoded pixels, under its opacity mask.
-    void DeviceLoss()
+    void DeviceLoss(Model& m)
     {
-        if (!SoftD2D().Present())
-            return;
+        if (!SoftD2D().Present() || !Chance(20)) return;
         SoftD2D().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET);
-        Model& m = Any();
         RECT r{0, 0, 1, 1};
         m.surface->ClearRect(&r, 0); // ends a pass, which meets the injected failure when created
         SoftD2D().clearFailures();
@@ -534,28 +479,26 @@ struct Fuzzer {
     void Step()
     {
         Model& m = Any();
-        static const char* names[] = {"geometry", "blit",  "clip",  "fill",  "clear",  "copy",  "text",
-                                      "mask",     "resize", "reset", "window", "device loss", "pixels"};
-        const int op = Int(0, 12);
-        g_opName = names[op];
-        if (getenv("FUZZ_TRACE")) std::fprintf(stderr, "%u %s obj %d created %d %dx%d pub %d mask %d\n", g_op, names[op], int(&m - &objects[0]), m.created, m.w, m.h, m.published, int(!m.mask.empty()));
-        switch (op) {
-        case 0: CheckGeometry(m); break;
-        case 1: SetBlit(m); break;
-        case 2: SetClip(m); break;
-        case 3: Fill(m); break;
-        case 4: Clear(m); break;
-        case 5: Copy(m); break;
-        case 6: Text(m); break;
-        case 7: Mask(m); break;
-        case 8: Resize(m); break;
-        case 9: Reset(m); break;
-        case 10: WindowOp(); break;
-        case 11: if (Chance(20)) DeviceLoss(); break;
-        case 12: CheckPixels(m); break;
-        }
+        using Op = void (Fuzzer::*)(Model&);
+        static const struct {
+            const char* name;
+            Op op;
+        } ops[] = {{"geometry", &Fuzzer::CheckGeometry}, {"blit", &Fuzzer::SetBlit}, {"clip", &Fuzzer::SetClip},
+                   {"fill", &Fuzzer::Fill}, {"clear", &Fuzzer::Clear}, {"copy", &Fuzzer::Copy},
+                   {"text", &Fuzzer::Text}, {"mask", &Fuzzer::Mask}, {"resize", &Fuzzer::Resize},
+                   {"reset", &Fuzzer::Reset}, {"window", &Fuzzer::WindowOp}, {"device loss", &Fuzzer::DeviceLoss},
+                   {"pixels", &Fuzzer::CheckPixels}};
+        const auto& chosen = ops[Int(0, int(std::size(ops)) - 1)];
+        g_opName = chosen.name;
+        if (SoftD2D().Present() && Chance(3)) // a failing EndDraw that is no device loss changes nothing
+            SoftD2D().failNextEndDraw(nullptr, 1, E_FAIL);
+        if (trace) std::printf("op %u: %s on object %d\n", g_op, g_opName, int(&m - objects.data()));
+        (this->*chosen.op)(m);
         Check(m.surface->Reserved0(), ZK_FAIL, "Reserved0");
-        if (getenv("FUZZ_TRACE")) { g_opName = "after"; CheckGeometry(m); CheckPixels(m, 128); }
+        if (trace) { // replaying: the failure shows at the operation that caused it
+            CheckGeometry(m);
+            CheckPixelsAt(m, 128);
+        }
     }
 };
 
@@ -564,18 +507,12 @@ std::wstring WriteImage()
 {
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
-    std::wstring path = std::wstring(dir) + L"tessary_fuzz.bmp";
-    const int w = 7, h = 5, row = (w * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + size_t(row) * h, 0x5A);
-    auto put = [&](size_t at, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            file[at + i] = uint8_t(v >> (8 * i));
-    };
-    put(0, 'B' | 'M' << 8, 2), put(2, uint32_t(file.size()), 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4);
-    put(18, w, 4), put(22, h, 4), put(26, 1, 2), put(28, 24, 2), put(30, 0, 4), put(34, 0, 4);
-    put(38, 0, 8), put(46, 0, 8);
+    const std::wstring path = std::wstring(dir) + L"tessary_fuzz.bmp";
+    const std::vector<uint8_t> rows(24 * 5, 0x5A); // rows of 7 pixels padded to 24 bytes
+    const BITMAPFILEHEADER file{0x4D42, DWORD(54 + rows.size()), 0, 0, 54};
+    const BITMAPINFOHEADER info{40, 7, 5, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     FILE* out = _wfopen(path.c_str(), L"wb");
-    fwrite(file.data(), 1, file.size(), out);
+    fwrite(&file, sizeof(file), 1, out), fwrite(&info, sizeof(info), 1, out), fwrite(rows.data(), 1, rows.size(), out);
     fclose(out);
     return path;
 }
@@ -584,24 +521,19 @@ std::wstring WriteImage()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::printf("usage: tessary_fuzz FIRST_SEED SEED_COUNT OPS\n");
+    tessary_test::StartGdiplusAndCom();
+    if (argc != 4 || !tessary.Load()) {
+        std::printf("usage: tessary_fuzz FIRST_SEED SEED_COUNT OPS, beside tessary.dll\n");
         return 2;
     }
     SetUnhandledExceptionFilter(OnCrash);
-    const uint32_t first = uint32_t(std::strtoul(argv[1], nullptr, 10));
-    const uint32_t count = uint32_t(std::strtoul(argv[2], nullptr, 10));
-    const uint32_t ops = uint32_t(std::strtoul(argv[3], nullptr, 10));
-    tessary_test::StartGdiplusAndCom();
-    if (!tessary.Load()) {
-        std::printf("tessary.dll or one of its exports is missing\n");
-        return 2;
-    }
+    const uint32_t first = std::strtoul(argv[1], nullptr, 10), count = std::strtoul(argv[2], nullptr, 10);
+    const uint32_t ops = std::strtoul(argv[3], nullptr, 10);
     const std::wstring image = WriteImage();
     const LONG baseline = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
     for (g_seed = first; g_seed < first + count; ++g_seed) {
-        g_op = 0;
-        g_opName = "start";
+        g_op = 0, g_opName = "start";
+        if (SoftD2D().Present()) SoftD2D().clearFailures(); // each seed stands alone
         Check(tessary.initialize(), 1, "InitializeTessaryInternal");
         Fuzzer fuzzer(g_seed, image);
         fuzzer.Start();

@@ -90,26 +90,23 @@ TEST_F(FontResolution, PrivateCollectionHoldsTheRegisteredFonts)
     EXPECT_TRUE(HasFamily(collection, L"Liberation Mono"));
     collection->Release();
 
-    // Truncated and garbage font files are read whole, then left out the same way, without harm.
+    // A truncated font file and one of garbage are read whole, then left out the same way, without harm.
     std::vector<char> bytes(1 << 20);
     FILE* in = _wfopen(mono.c_str(), L"rb");
     ASSERT_NE(in, nullptr);
-    bytes.resize(fread(bytes.data(), 1, bytes.size(), in));
+    bytes.resize(fread(bytes.data(), 1, bytes.size(), in) / 3);
     fclose(in);
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    const std::wstring bad[] = {std::wstring(folder) + L"truncated.ttf", std::wstring(folder) + L"header.ttf",
-                                std::wstring(folder) + L"garbage.ttf"};
-    const size_t lengths[] = {bytes.size() / 3, 12, bytes.size()};
-    for (int i = 0; i < 3; ++i) {
-        if (i == 2)
-            for (size_t at = 12; at < bytes.size(); at += 7)
-                bytes[at] = char(at * 31); // from the table directory on
-        FILE* out = _wfopen(bad[i].c_str(), L"wb");
+    const std::wstring bad[] = {std::wstring(folder) + L"truncated.ttf", std::wstring(folder) + L"garbage.ttf"};
+    for (const std::wstring& path : bad) {
+        FILE* out = _wfopen(path.c_str(), L"wb");
         ASSERT_NE(out, nullptr);
-        fwrite(bytes.data(), 1, lengths[i], out);
+        fwrite(bytes.data(), 1, bytes.size(), out);
         fclose(out);
-        Tessary_AddPrivateFont(bad[i].c_str());
+        Tessary_AddPrivateFont(path.c_str());
+        for (size_t at = 12; at < bytes.size(); at += 7)
+            bytes[at] = char(at * 31); // the next file: garbage from the table directory on
     }
     ASSERT_EQ(tessary::CreatePrivateFontCollection(&collection), S_OK);
     EXPECT_EQ(collection->GetFontFamilyCount(), 1u);
