@@ -2,6 +2,7 @@
 // made from a window target.
 #include "frame/context.h"
 #include "frame/registries.h"
+#include "surface/brush_cache.h"
 #include "surface/surface.h"
 #include "window/window.h"
 #include <Tessary.h>
@@ -29,6 +30,8 @@ extern "C" uint32_t OnDeviceLostTessaryInternal()
 {
     try {
         GraphicsLockGuard graphics;
+        // No brush may outlive the device it was made on; the redraw makes new ones.
+        EmptyBrushCache();
         bool ok = true;
         {
             WindowTargetLockGuard targets;

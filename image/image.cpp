@@ -122,6 +122,9 @@ uint32_t Class_ZkImageD2D::RecreateDeviceResources()
     bool ok = false;
     if (decoded && Class_ZkGraphicSurfaceD2D::RecreateDeviceResources() == ZK_OK)
         ok = CopyIntoOwnTarget(*this, decoded);
+    // The surface's rebuild published the blank target; the masked copy must show the decoded pixels.
+    if (ok)
+        PublishSurface();
     if (decoded)
         decoded->Release();
     converter->Release();

@@ -27,6 +27,7 @@ struct Class_ZkGraphicSurface : public virtual Class_QUOR {
                                    int32_t* stride) = 0;
     virtual uint32_t UnlockAlphaMask() = 0;
     virtual uint32_t GetSize(SIZE* size) = 0;
+    // Refused (0xFFFFFFFF, nothing changed) while the opacity mask is locked.
     virtual uint32_t Resize(const SIZE* size) = 0;
     virtual uint32_t SetBltRect(const RECT* rect) = 0;
     virtual uint32_t GetBltRect(RECT* rect) = 0;

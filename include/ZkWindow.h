@@ -23,6 +23,7 @@ struct Class_ZkWindow : public virtual Class_ZkGraphicSurface {
     virtual BOOL IsActive() = 0;
     virtual HINSTANCE GetInstanceHandle() = 0;
     virtual HCURSOR SetWindowCursor(HCURSOR cursor) = 0;
+    // Refused (0xFFFFFFFF, nothing changed) while the opacity mask is locked.
     virtual uint32_t SetClientSize(const SIZE* size, uint32_t flags) = 0;
     virtual uint32_t SetOpacity(uint8_t opacity) = 0;
     virtual uint8_t GetOpacity() = 0;

@@ -32,6 +32,9 @@ struct State {
     uint32_t refuseLocks = 0;
     uint32_t heldLocks = 0;
     QuillonLockSite lastSite{};
+    // Threads and objects whose latest LockObjectAt was refused: the UnlockObjectAt that may follow it is
+    // a no-op rather than a release of a lock held further out. The next lock of the pair forgets it.
+    std::map<std::pair<DWORD, Class_QUOR*>, bool> refusedLast;
 };
 
 State& state()
@@ -135,8 +138,10 @@ uint32_t LockObjectAt(Class_QUOR* object, const wchar_t* file, uint32_t line, co
         copyText(site.time, std::size(site.time), time);
         if (state().refuseLocks > 0) {
             --state().refuseLocks;
+            state().refusedLast[{GetCurrentThreadId(), object}] = true;
             return QUOR_LOCK_REFUSED;
         }
+        state().refusedLast.erase({GetCurrentThreadId(), object});
     }
     if (object)
         QuillonLockObjectAt(object);
@@ -149,6 +154,11 @@ uint32_t LockObjectAt(Class_QUOR* object, const wchar_t* file, uint32_t line, co
 
 uint32_t UnlockObjectAt(Class_QUOR* object)
 {
+    {
+        std::lock_guard lock(state().mutex);
+        if (state().refusedLast.erase({GetCurrentThreadId(), object}))
+            return QUOR_OK;
+    }
     if (object) {
         if (QuillonUnlockObjectAt(object) != QUOR_OK)
             return QUOR_LOCK_REFUSED;

@@ -1,6 +1,7 @@
 #pragma once
 // The render target machinery shared by bitmap and DC render targets: drawing state, the
 // drawing calls, resource creation and GDI interop.
+#include <cmath>
 #include <vector>
 
 #include "bitmap.h"
@@ -42,6 +43,7 @@ protected:
     bool gdiCompatible_;
 
     bool drawing_ = false;
+    bool discarding_ = false;  // a second BeginDraw: nothing more is drawn until EndDraw
     HRESULT error_ = S_OK;
     D2D1_TAG errorTag1_ = 0, errorTag2_ = 0;
     D2D1_TAG tag1_ = 0, tag2_ = 0;
@@ -54,6 +56,8 @@ protected:
     HDC gdiDc_ = nullptr;
     HGDIOBJ gdiPreviousBitmap_ = nullptr;
 };
+
+inline bool ValidDpi(FLOAT dpi) { return std::isfinite(dpi) && dpi >= 0; }
 
 // Whether `unknown` is a render target of this DLL.
 bool IsSoftRenderTarget(IUnknown* unknown);
@@ -150,6 +154,8 @@ private:
     bool CanDraw();
     // World (DIPs) to device pixels; false, with the error recorded, for rotations and skews.
     bool WorldToDevice(AxisMap* map);
+    // Whether `brush` is one of this factory's; records the error when it is not.
+    bool OwnBrush(ID2D1Brush* brush);
     // Resolves a brush of this factory into paint; S_FALSE when it paints nothing.
     HRESULT BrushPaint(ID2D1Brush* brush, const AxisMap& worldToDevice, Paint* paint, ComPtr<BrushSource>* hold);
     // A bitmap of this factory that this target may read, or null with the error recorded.

@@ -16,7 +16,7 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
     if (!run || !brush || !run->fontFace || (run->glyphCount && !run->glyphIndices)) return Record(E_INVALIDARG);
-    if (run->glyphCount == 0 || !pixels_) return;
+    if (!OwnBrush(brush) || run->glyphCount == 0 || !pixels_) return;
     AxisMap map;
     if (!WorldToDevice(&map)) return;
     Paint paint;
@@ -40,6 +40,8 @@ void RenderTarget<Interface>::DrawTextLayout(D2D1_POINT_2F origin, IDWriteTextLa
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
     if (!layout || !brush) return Record(E_INVALIDARG);
+    // A foreign brush is an error even where the layout has no glyph to draw.
+    if (!OwnBrush(brush)) return;
     // The renderer calls back into this target; the factory lock is re-entrant.
     Record(DrawLayoutOn(this, origin, layout, brush, options));
 }

@@ -65,7 +65,7 @@ public:
     void AddToUpdateRegion(const RECT& rect);
     void AddToUpdateRegion(HRGN region);
     void EmptyUpdateRegion();
-    ID2D1SolidColorBrush* BrushForColour(uint32_t colour); // from the process-wide cache; no reference added
+    ID2D1SolidColorBrush* BrushForColour(uint32_t colour); // from the brush cache; no reference added
 
     // The surface record, in declaration order.
     tessary::RectF surfaceRect;

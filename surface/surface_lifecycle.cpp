@@ -115,6 +115,9 @@ uint32_t Class_ZkGraphicSurfaceD2D::Resize(const SIZE* size)
     if (!createdFlag || !size)
         return ZK_FAIL;
     GraphicsLockGuard lock;
+    // The host is still writing into the opacity buffer that a resize would free.
+    if (alphaMaskLocked)
+        return ZK_FAIL;
     if (maskedCopy) {
         published = 0;
         maskedCopy->Release();

@@ -22,16 +22,21 @@ inline constexpr uint32_t kLineOperation = 646;
 // The property every library window carries, naming its window object.
 inline constexpr const wchar_t* kWindowProperty = L"ZkWindow::this";
 
-// Holds the object's component lock for a scope. A refused lock is not held and owes no unlock.
+// Holds the object's component lock for a scope. The operations that stop on a refused lock unlock
+// only what they hold; the reset ignores a refusal and unlocks once at its end on every path, which the
+// component library accepts as a no-op after a refusal.
 class ComponentGuard {
 public:
-    ComponentGuard(Class_QUOR* object, uint32_t line)
-        : _object(object), _held(LockObjectAt(object, kSourceFile, line, kBuildDate, kBuildTime) == 0)
+    enum class OnRefusal { Stop, GoOn };
+
+    ComponentGuard(Class_QUOR* object, uint32_t line, OnRefusal onRefusal = OnRefusal::Stop)
+        : _object(object), _held(LockObjectAt(object, kSourceFile, line, kBuildDate, kBuildTime) == 0),
+          _unlock(_held || onRefusal == OnRefusal::GoOn)
     {
     }
     ~ComponentGuard()
     {
-        if (_held)
+        if (_unlock)
             UnlockObjectAt(_object);
     }
     ComponentGuard(const ComponentGuard&) = delete;
@@ -42,6 +47,7 @@ public:
 private:
     Class_QUOR* _object;
     bool _held;
+    bool _unlock;
 };
 
 // The window object named by the creation block that WM_NCCREATE carries, when that block is the one

@@ -188,7 +188,7 @@ uint32_t Class_ZkWindowD2D::ResetData()
 {
     // The registry entry goes before the guard is taken; a refused guard does not stop a reset.
     const bool releaseTarget = TakeWindowTargetOutOfRegistry();
-    ComponentGuard guard(this, kLineReset);
+    ComponentGuard guard(this, kLineReset, ComponentGuard::OnRefusal::GoOn);
 
     ReleaseWindowResources(releaseTarget);
     instance = nullptr;

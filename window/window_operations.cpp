@@ -1,5 +1,6 @@
 // The window operations the host drives a created window with: message handlers, handles, cursor,
 // client size, opacity and messages. Presentation and shape live in their own files.
+#include "frame/context.h"
 #include "window/window_internal.h"
 
 using namespace tessary;
@@ -59,7 +60,8 @@ uint32_t Class_ZkWindowD2D::ResumeMessageHandler(UINT message)
 
 HWND Class_ZkWindowD2D::GetWindowHandle() { return windowHandle; }
 
-BOOL Class_ZkWindowD2D::IsActive() { return windowHandle && GetActiveWindow() == windowHandle ? TRUE : FALSE; }
+// As the host relies on it: a window without a handle is "active" while no window is.
+BOOL Class_ZkWindowD2D::IsActive() { return GetActiveWindow() == windowHandle ? TRUE : FALSE; }
 
 HINSTANCE Class_ZkWindowD2D::GetInstanceHandle() { return instance; }
 
@@ -83,19 +85,26 @@ uint32_t Class_ZkWindowD2D::SetClientSize(const SIZE* size, uint32_t flags)
     ComponentGuard guard(this, kLineOperation);
     if (!guard.Held())
         return ZK_FAIL;
-    if (size->cx == clientWidth && size->cy == clientHeight)
-        return ZK_OK;
+    {
+        // Held across the reset, so no opacity mask is locked between the check and the new surface.
+        GraphicsLockGuard lock;
+        // The host is still writing into the opacity buffer that the reset would free.
+        if (alphaMaskLocked)
+            return ZK_FAIL;
+        if (size->cx == clientWidth && size->cy == clientHeight)
+            return ZK_OK;
 
-    clientWidth = size->cx;
-    clientHeight = size->cy;
-    // A new, blank surface of the new size, wholly in the update region; the host redraws.
-    ResetSurface();
-    const ZkSurfaceCreateInfo surfaceInfo{ZK_FOURCC_SURFACE,        sizeof(ZkSurfaceCreateInfo),
-                                          reservedValue,            static_cast<uint32_t>(clientWidth),
-                                          static_cast<uint32_t>(clientHeight), windowKey};
-    const uint32_t created = CreateSurface(&surfaceInfo);
-    if (created != ZK_OK)
-        return created; // not created until ResetData and Create
+        clientWidth = size->cx;
+        clientHeight = size->cy;
+        // A new, blank surface of the new size, wholly in the update region; the host redraws.
+        ResetSurface();
+        const ZkSurfaceCreateInfo surfaceInfo{ZK_FOURCC_SURFACE,        sizeof(ZkSurfaceCreateInfo),
+                                              reservedValue,            static_cast<uint32_t>(clientWidth),
+                                              static_cast<uint32_t>(clientHeight), windowKey};
+        const uint32_t created = CreateSurface(&surfaceInfo);
+        if (created != ZK_OK)
+            return created; // not created until ResetData and Create
+    }
     Class_ZkGraphicSurfaceD2D::SetUpdateOnClear(1);
 
     if (!(flags & ZK_CLIENT_SIZE_SURFACE_ONLY))

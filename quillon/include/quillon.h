@@ -11,6 +11,9 @@
 //   object as owner) with that pointer and one added reference; any other FourCC gets a null out
 //   pointer and QUOR_E_NOINTERFACE; a null out pointer gets QUOR_E_POINTER.
 // - The object lock (LockObject, LockObjectAt) is re-entrant for its owning thread and blocks others.
+// - An UnlockObjectAt that follows a refused LockObjectAt of the same object on the same thread, with no
+//   other lock of it in between, is accepted as a no-op, so a caller that ignores the refusal and
+//   unlocks anyway (the window reset) releases nothing held further out.
 #pragma once
 
 #include <windows.h>
@@ -85,10 +88,10 @@ QUILLON_ORDINAL_API uint32_t RegisterInterface(void* iface, Class_QUOR* owner, u
 // Ordinal 34: forgets every registration of an interface pointer.
 QUILLON_ORDINAL_API uint32_t UnregisterInterface(void* iface);
 // Ordinal 43: takes the object lock of object (a process-wide lock when null), noting the source
-// position. 0 = locked; nonzero = refused, and then no unlock is owed.
+// position. 0 = locked; nonzero = refused, and then no unlock is owed (one is accepted as a no-op).
 QUILLON_ORDINAL_API uint32_t LockObjectAt(Class_QUOR* object, const wchar_t* file, uint32_t line,
                                   const wchar_t* date, const wchar_t* time);
-// Ordinal 45: releases one LockObjectAt of object.
+// Ordinal 45: releases one LockObjectAt of object; after a refused one, does nothing.
 QUILLON_ORDINAL_API uint32_t UnlockObjectAt(Class_QUOR* object);
 // Ordinal 57: *out = the loaded module of that name, or null. Returns 0 when found.
 QUILLON_ORDINAL_API uint32_t GetModuleByName(const wchar_t* name, HMODULE* out);

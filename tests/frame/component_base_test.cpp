@@ -114,6 +114,12 @@ TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), QUOR_LOCK_REFUSED);
     EXPECT_EQ(held(), before);
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), 0u);
+    // ... and an unlock after a refusal is a no-op: the lock held further out stays held.
+    QuillonControl<Quillon_RefuseLocks_t>("Quillon_RefuseLocks")(1);
+    EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 163, L"", L""), QUOR_LOCK_REFUSED);
+    EXPECT_EQ(UnlockObjectAt(object), 0u);
+    EXPECT_EQ(held(), before + 1);
     UnlockObjectAt(object);
+    EXPECT_EQ(held(), before);
     object->Release();
 }

@@ -3,6 +3,8 @@
 #include "image/image.h"
 #include "surface/surface_fixture.h"
 #include <Tessary.h>
+#include <random>
+#include <shlwapi.h>
 #include <string>
 
 using namespace surface_test;
@@ -36,6 +38,38 @@ bool WritePng(const std::wstring& path)
         if (object)
             object->Release();
     return ok;
+}
+
+// The test pixels in `container`'s format, through WIC's own conversion to what the encoder takes.
+std::vector<uint8_t> Encode(const GUID& container)
+{
+    IWICImagingFactory* wic = tessary::Context().wicFactory;
+    IWICBitmap* source = nullptr;
+    IStream* memory = SHCreateMemStream(nullptr, 0);
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    bool ok = memory &&
+              SUCCEEDED(wic->CreateBitmapFromMemory(3, 2, format, 12, sizeof(kFilePixels),
+                                                    const_cast<BYTE*>(&kFilePixels[0][0][0]), &source)) &&
+              SUCCEEDED(wic->CreateEncoder(container, nullptr, &encoder)) &&
+              SUCCEEDED(encoder->Initialize(memory, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+              SUCCEEDED(frame->SetSize(3, 2)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+              SUCCEEDED(frame->WriteSource(source, nullptr)) && SUCCEEDED(frame->Commit()) &&
+              SUCCEEDED(encoder->Commit());
+    std::vector<uint8_t> bytes;
+    STATSTG stat{};
+    if (ok && SUCCEEDED(memory->Stat(&stat, STATFLAG_NONAME)) && memory->Seek({}, STREAM_SEEK_SET, nullptr) == S_OK) {
+        bytes.resize(size_t(stat.cbSize.QuadPart));
+        ULONG read = 0;
+        memory->Read(bytes.data(), ULONG(bytes.size()), &read);
+        bytes.resize(read);
+    }
+    for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, source, memory})
+        if (object)
+            object->Release();
+    return bytes;
 }
 
 std::wstring TempFolder()
@@ -167,6 +201,39 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructed)
     EXPECT_EQ(image->Create(&good), ZK_OK);
 }
 
+TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
+{
+    const LONG live = Control().Present() ? Control().liveObjectCount() : 0;
+    std::mt19937 rng(11);
+    const std::wstring path = folder + L"\\mutated";
+    const ZkImageCreateInfo record = ImageRecord(path.c_str());
+    for (const GUID& container : {GUID_ContainerFormatPng, GUID_ContainerFormatBmp, GUID_ContainerFormatGif,
+                                  GUID_ContainerFormatJpeg, GUID_ContainerFormatTiff}) {
+        const std::vector<uint8_t> file = Encode(container);
+        ASSERT_GT(file.size(), 16u);
+        for (int round = 0; round < 40; ++round) {
+            std::vector<uint8_t> mutated = file;
+            if (round % 4 == 0) // truncated, the header included now and then
+                mutated.resize(rng() % mutated.size());
+            for (int flips = round % 4 * 3; flips > 0; --flips)
+                mutated[rng() % mutated.size()] = uint8_t(rng());
+            HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(out, mutated.data(), DWORD(mutated.size()), &written, nullptr);
+            CloseHandle(out);
+            Class_ZkImageD2D* image = NewImage();
+            const uint32_t result = image->Create(&record);
+            ASSERT_TRUE(result == ZK_OK || result == ZK_FAIL) << result;
+            SIZE size{};
+            EXPECT_EQ(image->GetSize(&size), result);
+            image->ResetData();
+        }
+    }
+    DeleteFileW(path.c_str());
+    if (Control().Present())
+        EXPECT_EQ(Control().liveObjectCount(), live) << "nothing of a failed decode is kept";
+}
+
 TEST_F(Image, DeviceLossDecodesTheFileAgain)
 {
     Class_ZkImageD2D* image = NewImage();
@@ -182,6 +249,18 @@ TEST_F(Image, DeviceLossDecodesTheFileAgain)
     EXPECT_EQ(image->RecreateDeviceResources(), ZK_OK);
     EXPECT_NE(image->ownTarget, before);
     EXPECT_EQ(ReadPixels(image), kDecoded) << "the rebuild restores the file's pixels, not what was drawn";
+
+    // Under an opacity mask the rebuilt masked copy shows the decoded pixels, not the blank new target.
+    RECT whole{0, 0, 3, 2};
+    uint8_t* bits = nullptr;
+    int32_t width = 0, height = 0, stride = 0;
+    ASSERT_EQ(image->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
+    bits[0] = 0; // the red pixel masked out
+    ASSERT_EQ(image->UnlockAlphaMask(), ZK_OK);
+    ASSERT_EQ(image->RecreateDeviceResources(), ZK_OK);
+    HRGN seen = image->CreateAlphaRegion(0, nullptr);
+    EXPECT_EQ(RegionRects(seen), (std::vector<RECT>{{1, 0, 2, 1}, {0, 1, 3, 2}}));
+    DeleteObject(seen);
 
     // Without its file the rebuild fails and keeps the target it has.
     ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK);

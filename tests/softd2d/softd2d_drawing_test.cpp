@@ -273,8 +273,13 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 0, 0, 0}, 2));
 
-    // BeginDraw twice is an error too; the pass still ends and the next one is clean.
-    EXPECT_EQ(kWrongState, Pass(target.Get(), [&] { target->BeginDraw(); }));
+    // BeginDraw twice is an error too, after which nothing is drawn; the pass still ends and the next
+    // one is clean.
+    EXPECT_EQ(kWrongState, Pass(target.Get(), [&] {
+        target->BeginDraw();
+        target->FillRectangle(&all, red.Get());
+    }));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 0, 0, 0}, 2));
     target->BeginDraw();
     EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
 

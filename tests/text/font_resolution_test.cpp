@@ -70,6 +70,40 @@ TEST_F(FontResolution, CollectionKeyListsEveryPathThenOneMoreNul)
     collection->Release();
 }
 
+TEST_F(FontResolution, DamagedFontFilesAreLeftOut)
+{
+    const std::wstring mono = LiberationMonoPath();
+    if (mono.empty())
+        GTEST_SKIP() << "Liberation Mono is not installed";
+
+    // A truncated font file and one of garbage are read whole, then left out the same way, without harm.
+    std::vector<char> bytes(1 << 20);
+    FILE* in = _wfopen(mono.c_str(), L"rb");
+    ASSERT_NE(in, nullptr);
+    bytes.resize(fread(bytes.data(), 1, bytes.size(), in) / 3);
+    fclose(in);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring bad[] = {std::wstring(folder) + L"truncated.ttf", std::wstring(folder) + L"garbage.ttf"};
+    for (const std::wstring& path : bad) {
+        FILE* out = _wfopen(path.c_str(), L"wb");
+        ASSERT_NE(out, nullptr);
+        fwrite(bytes.data(), 1, bytes.size(), out);
+        fclose(out);
+        Tessary_AddPrivateFont(path.c_str());
+        for (size_t at = 12; at < bytes.size(); at += 7)
+            bytes[at] = char(at * 31); // the next file: garbage from the table directory on
+    }
+    Tessary_AddPrivateFont(mono.c_str());
+    IDWriteFontCollection* collection = nullptr;
+    ASSERT_EQ(tessary::CreatePrivateFontCollection(&collection), S_OK);
+    EXPECT_EQ(collection->GetFontFamilyCount(), 1u) << "only the whole font";
+    EXPECT_TRUE(HasFamily(collection, L"Liberation Mono"));
+    collection->Release();
+    for (const std::wstring& path : bad)
+        DeleteFileW(path.c_str());
+}
+
 TEST_F(FontResolution, FormatsKeepTheCollectionChosenWhenTheyWereMade)
 {
     const std::wstring mono = LiberationMonoPath();

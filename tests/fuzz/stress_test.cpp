@@ -1,0 +1,168 @@
+// Leaks and threads, as a host meets them: live softd2d objects return to the baseline after drawing
+// cycles and after uninitialise, brushes never outlive their factory, and drawing threads with a
+// presenting thread and an opacity mask held meanwhile finish without deadlock or wrong pixels.
+#include "host/tessary_module.h"
+#include "support/readback.h"
+#include "support/softd2d_control.h"
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using tessary_test::SoftD2D;
+
+namespace {
+
+tessary_test::TessaryModule& Tessary()
+{
+    static tessary_test::TessaryModule module;
+    static const bool loaded = [] {
+        tessary_test::StartGdiplusAndCom();
+        return module.Load();
+    }();
+    EXPECT_TRUE(loaded);
+    return module;
+}
+
+// A factory-made object's interface, holding the object's one reference.
+template <class T>
+T* Make(uint32_t (*factory)(void**), uint32_t fourcc)
+{
+    void* raw = nullptr;
+    void* part = nullptr;
+    factory(&raw);
+    static_cast<Class_QUOR*>(raw)->QueryInterface(fourcc, &part);
+    static_cast<Class_QUOR*>(raw)->Release();
+    return static_cast<T*>(part);
+}
+
+// An initialised library with one hidden window of w x h and surfaces made with its device.
+struct Host {
+    CREATESTRUCTW block{};
+    Class_ZkWindow* window = nullptr;
+    std::vector<Class_ZkGraphicSurface*> surfaces;
+
+    Host(int w, int h)
+    {
+        EXPECT_EQ(Tessary().initialize(), 1u);
+        block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, h, w, -4000, -4000, 0, L"stress",
+                 L"TessaryStressWindow", 0};
+        const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr,
+                                      nullptr, nullptr, SW_HIDE, 0};
+        window = Make<Class_ZkWindow>(Tessary().createWindow, ZK_FOURCC_WINDOW);
+        EXPECT_EQ(window->Create(&info), ZK_OK);
+    }
+    Class_ZkGraphicSurface* Surface(uint32_t w, uint32_t h)
+    {
+        auto* s = Make<Class_ZkGraphicSurface>(Tessary().createSurface, ZK_FOURCC_SURFACE);
+        const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, w, h,
+                                       reinterpret_cast<uint64_t>(window->GetWindowHandle())};
+        EXPECT_EQ(s->Create(&info), ZK_OK);
+        surfaces.push_back(s);
+        return s;
+    }
+    ~Host()
+    {
+        for (Class_ZkGraphicSurface* s : surfaces)
+            s->ResetData(), s->Release();
+        HWND handle = window->GetWindowHandle();
+        window->ResetData(), window->Release();
+        DestroyWindow(handle);
+        Tessary().uninitialize();
+    }
+};
+
+// The pixels of `surface` whose alpha exceeds `threshold`, as one region's bounding box.
+RECT AlphaBox(Class_ZkGraphicSurface* surface, uint8_t threshold)
+{
+    RECT box{};
+    HRGN region = surface->CreateAlphaRegion(threshold, nullptr);
+    GetRgnBox(region, &box);
+    DeleteObject(region);
+    return box;
+}
+
+} // namespace
+
+TEST(Stress, LiveDirect2DObjectsStayBoundedAndReturnToTheBaseline)
+{
+    Tessary(); // loads d2d1.dll, where the control lives
+    REQUIRE_SOFTD2D_CONTROL();
+    const LONG baseline = SoftD2D().liveObjectCount();
+    {
+        Host host(16, 16);
+        const LONG withWindow = SoftD2D().liveObjectCount();
+        for (int cycle = 0; cycle < 200; ++cycle) { // constant colour: create, draw, release
+            Class_ZkGraphicSurface* s = host.Surface(8, 8);
+            EXPECT_EQ(s->FillRect(0xFF00FF00, nullptr), ZK_OK);
+            s->ResetData(), s->Release();
+            host.surfaces.pop_back();
+        }
+        EXPECT_LE(SoftD2D().liveObjectCount(), withWindow + 1) << "one cached brush";
+        Class_ZkGraphicSurface* s = host.Surface(8, 8);
+        for (uint32_t colour = 0; colour < 3000; ++colour) // a host animating a colour
+            EXPECT_EQ(s->FillRect(0xFF000000 | colour * 2731, nullptr), ZK_OK);
+        EXPECT_LE(SoftD2D().liveObjectCount(), withWindow + 2 + 256) << "the brush cache is bounded";
+    }
+    EXPECT_EQ(SoftD2D().liveObjectCount(), baseline) << "uninitialise leaves no Direct2D object behind";
+}
+
+TEST(Stress, BrushesDoNotOutliveTheirFactory)
+{
+    for (int start = 0; start < 2; ++start) { // the second start has a new Direct2D factory
+        Host host(16, 16);
+        Class_ZkGraphicSurface* s = host.Surface(4, 4);
+        EXPECT_EQ(s->FillRect(0xFF123456, nullptr), ZK_OK);
+        EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 4, 4})) << "start " << start;
+        if (SoftD2D().Present()) { // after a device-loss rebuild too
+            SoftD2D().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET);
+            s->CreateAlphaRegion(0, nullptr);
+            EXPECT_EQ(Tessary().onDeviceLost(), 1u);
+            EXPECT_EQ(s->FillRect(0xFF123456, nullptr), ZK_OK);
+            EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 4, 4}));
+        }
+    }
+}
+
+TEST(Stress, DrawingThreadsAPresentingThreadAndAHeldMaskFinishWithTheRightPixels)
+{
+    constexpr int kThreads = 4, kBand = 8, kRounds = 150;
+    Host host(kThreads * kBand, kBand);
+    std::vector<Class_ZkGraphicSurface*> own;
+    for (int i = 0; i < kThreads; ++i) {
+        own.push_back(host.Surface(kBand, kBand));
+        own.back()->SetUpdateOnClear(1); // a copy takes only what the update region holds
+    }
+    std::atomic<int> running{kThreads};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back([&, i] {
+            const uint32_t colour = uint32_t(0x40 * (i + 1) - (i == 3)) << 24 | 0x00336699;
+            for (int round = 0; round < kRounds; ++round) {
+                EXPECT_EQ(own[i]->ClearRect(nullptr, colour), ZK_OK);
+                if (i == 0 && round % 10 == 0) { // the other threads wait while the host writes the mask
+                    RECT whole{0, 0, kBand, kBand};
+                    uint8_t* bits = nullptr;
+                    int32_t w, h, stride;
+                    EXPECT_EQ(own[i]->LockAlphaMask(&whole, &bits, &w, &h, &stride), ZK_OK);
+                    Sleep(1);
+                    for (int p = 0; bits && p < kBand * kBand; ++p)
+                        bits[p] = 255;
+                    EXPECT_EQ(own[i]->UnlockAlphaMask(), ZK_OK);
+                }
+                const POINT at{i * kBand, 0};
+                const RECT band{i * kBand, 0, (i + 1) * kBand, kBand};
+                EXPECT_EQ(host.window->ClearRect(&band, 0), ZK_OK); // copies blend: start each from clear
+                EXPECT_EQ(own[i]->DrawTo(host.window, &at, nullptr, nullptr), ZK_OK);
+            }
+            --running;
+        });
+    while (running.load() > 0)
+        EXPECT_EQ(host.window->Present(), ZK_OK);
+    for (std::thread& t : threads)
+        t.join();
+    // Band i holds alpha 0x40 (i + 1) (0xFF for the last): each threshold keeps the bands above it.
+    for (int i = 0; i < kThreads; ++i)
+        EXPECT_EQ(AlphaBox(host.window, uint8_t(0x40 * (i + 1) - 1 - (i == 3))),
+                  (RECT{i * kBand, 0, kThreads * kBand, kBand})) << "threshold below band " << i;
+}
