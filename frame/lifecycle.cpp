@@ -1,7 +1,6 @@
 // InitializeTessaryInternal and UninitializeTessaryInternal: the shared factories come and go here.
 #include "frame/context.h"
 #include "frame/registries.h"
-#include "surface/brush_cache.h"
 #include "text/text_format_cache.h"
 #include <Tessary.h>
 #include <gdiplus.h>
@@ -79,8 +78,6 @@ extern "C" void UninitializeTessaryInternal()
     {
         GraphicsLockGuard lock;
         ReleaseAllTextFormats();
-        // Brushes belong to the factory released below; one kept would fail every fill after a new start.
-        EmptyBrushCache();
     }
     c.initialised = 0;
     ReleaseAndNull(c.wicFactory);

@@ -1,25 +1,18 @@
-// The process-wide brush cache, least recently used first out.
+// The process-wide brush cache. Uninitialise leaves it alone; only a device loss empties it.
 #include "surface/brush_cache.h"
 #include "surface/surface.h"
-#include <list>
+#include <map>
 #include <new>
-#include <unordered_map>
 
 namespace tessary {
 
 namespace {
 
-struct BrushCacheState {
-    // Most recently used first; each pointer holds the cache's one reference.
-    std::list<std::pair<uint32_t, ID2D1SolidColorBrush*>> order;
-    std::unordered_map<uint32_t, decltype(order)::iterator> byColour;
-};
-
-// Never destroyed with its brushes: at unload d2d1.dll may already be gone, and releasing into it then
-// would crash. Uninitialise has emptied it by then anyway.
-BrushCacheState& Cache()
+// Raw pointers, each holding the cache's one reference, deliberately not released when the map is
+// destroyed at unload: d2d1.dll may already be gone then, and releasing into it would crash.
+std::map<uint32_t, ID2D1SolidColorBrush*>& Cache()
 {
-    static BrushCacheState cache;
+    static std::map<uint32_t, ID2D1SolidColorBrush*> cache;
     return cache;
 }
 
@@ -27,11 +20,9 @@ BrushCacheState& Cache()
 
 ID2D1SolidColorBrush* CachedBrush(uint32_t colour, ID2D1RenderTarget* target)
 {
-    BrushCacheState& cache = Cache();
-    if (auto found = cache.byColour.find(colour); found != cache.byColour.end()) {
-        cache.order.splice(cache.order.begin(), cache.order, found->second);
-        return found->second->second;
-    }
+    auto& cache = Cache();
+    if (auto found = cache.find(colour); found != cache.end())
+        return found->second;
     if (!target)
         return nullptr;
     // Brushes made on one surface's target serve every surface: all targets share one factory.
@@ -40,31 +31,20 @@ ID2D1SolidColorBrush* CachedBrush(uint32_t colour, ID2D1RenderTarget* target)
     if (FAILED(target->CreateSolidColorBrush(&colourF, nullptr, &brush)) || !brush)
         return nullptr;
     try {
-        cache.order.emplace_front(colour, brush);
-        cache.byColour.emplace(colour, cache.order.begin());
+        cache.emplace(colour, brush);
     } catch (const std::bad_alloc&) {
-        // A list entry the map cannot reach goes again.
-        if (!cache.order.empty() && cache.order.front().second == brush)
-            cache.order.pop_front();
         brush->Release();
         return nullptr;
-    }
-    if (cache.order.size() > kBrushCacheCapacity) {
-        auto& [oldColour, oldBrush] = cache.order.back();
-        oldBrush->Release();
-        cache.byColour.erase(oldColour);
-        cache.order.pop_back();
     }
     return brush;
 }
 
 void EmptyBrushCache()
 {
-    BrushCacheState& cache = Cache();
-    for (auto& [colour, brush] : cache.order)
+    auto& cache = Cache();
+    for (auto& [colour, brush] : cache)
         brush->Release();
-    cache.order.clear();
-    cache.byColour.clear();
+    cache.clear();
 }
 
 } // namespace tessary

@@ -115,7 +115,7 @@ TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
     EXPECT_EQ(held(), before);
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 411, L"", L""), 0u);
     // ... and an unlock after a refusal is a no-op: the lock held further out stays held.
-    QuillonControl<Quillon_RefuseLocks_t>("Quillon_RefuseLocks")(1);
+    tessary_test::Quillon().refuseLocks(1);
     EXPECT_EQ(LockObjectAt(object, L".\\ZkWindow", 163, L"", L""), QUOR_LOCK_REFUSED);
     EXPECT_EQ(UnlockObjectAt(object), 0u);
     EXPECT_EQ(held(), before + 1);
