@@ -5,7 +5,11 @@ set(TESSARY_DLL_OVERRIDES "d2d1=n;winedbg.exe=d;mscoree,mshtml=")
 
 # Flags shared by every Windows executable of ours.
 function(tessary_executable target)
-  target_link_options(${target} PRIVATE -municode)
+  if(TESSARY_FLAVOUR STREQUAL "msvc")
+    target_link_options(${target} PRIVATE LINKER:/entry:wmainCRTStartup)
+  else()
+    target_link_options(${target} PRIVATE -municode)
+  endif()
 endfunction()
 
 # tessary_add_wine_test(NAME name COMMAND target [args...] [TIMEOUT seconds] [SCREEN])

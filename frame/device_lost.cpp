@@ -13,7 +13,8 @@ namespace tessary {
 void NotifyIfDeviceLost(HRESULT endDrawResult)
 {
     const LibraryContext& c = Context();
-    if (endDrawResult == D2DERR_RECREATE_TARGET && c.deviceLostWindow && c.deviceLostMessage)
+    // MinGW-w64 spells the code as an unsigned literal, the Windows SDK as an HRESULT.
+    if (endDrawResult == static_cast<HRESULT>(D2DERR_RECREATE_TARGET) && c.deviceLostWindow && c.deviceLostMessage)
         PostMessageW(c.deviceLostWindow, c.deviceLostMessage, 0, 0);
 }
 
