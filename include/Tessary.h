@@ -4,6 +4,7 @@
 
 #include "ZkGraphicSurface.h"
 #include "ZkImage.h"
+#include "ZkSurfaceDevice.h"
 #include "ZkWindow.h"
 
 #ifdef TESSARY_BUILD
