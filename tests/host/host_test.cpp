@@ -291,6 +291,16 @@ void CreateRecordChecksComeFirstAndChangeNothing()
     w.fourcc = ZK_FOURCC_WINDOW;
     w.size = 80;
     CHECK_EQ(window->Create(&w), ZK_E_WINDOW_WRONG_SIZE);
+    // Failures inside window creation are thrown to its one clean-up handler (in the MSVC-ABI
+    // flavour through msvcrt.dll's exception handling): without a creation block, and when the
+    // system refuses the window (an owner that is no window).
+    w.size = 76;
+    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
+    CREATESTRUCTW orphan{};
+    orphan.hwndParent = reinterpret_cast<HWND>(0x1234);
+    orphan.lpszClass = L"TessaryHostOrphan";
+    w.creation = &orphan;
+    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
     CHECK_EQ(window->IsCreated(), 0u);
     CHECK_EQ(window->Release(), 0u);
 }
