@@ -5,11 +5,13 @@
 # - no built module needs a MinGW or Visual C++ runtime DLL;
 # - the C++ ABI of the build: Class_QUOR's members imported by their Itanium names (gnu flavour)
 #   or Microsoft names (msvc flavour); in the msvc flavour, msvcrt.dll supplies only exception
-#   handling, the Universal CRT's API sets the C library.
+#   handling, the Universal CRT's API sets the C library;
+# - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version.
 set -u
 objdump=$1
 bin=$2
 flavour=$3
+version=$4
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -82,6 +84,15 @@ case "$flavour" in
 esac
 imported_from "$tessary" quillon.dll | grep -q -x -F "$constructor" ||
   fail "tessary.dll does not import Class_QUOR's constructor as $flavour's C++ ABI names it ($constructor)"
+
+windres=${objdump%objdump}windres
+for dll in tessary quillon d2d1; do
+  resource=$("$windres" -i "$bin/$dll.dll" -O rc 2>&1)
+  grep -q "FILEVERSION ${version//./, }, 0" <<<"$resource" &&
+    grep -q "VALUE \"ProductName\", \"Tessary\"" <<<"$resource" &&
+    grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resource" ||
+    fail "$dll.dll has no version resource for Tessary $version"
+done
 
 if [ $failures -gt 0 ]; then
   echo "$failures table check(s) failed"

@@ -209,11 +209,16 @@ void QueryInterfaceMatrixAndReferenceCounts()
                 CHECK(Query(object, fourcc, &status) == nullptr && status == QUOR_E_NOINTERFACE &&
                       object->GetRefCount() == expected);
         }
+        CHECK(object->AddRef() == expected + 1 && object->SafeAddRef() == expected + 2);
+        CHECK(object->DecRef() == expected + 1 && object->DecRef() == expected);
+        CHECK(object->LockObject() == QUOR_OK && object->TryLockObject() == QUOR_OK);
+        CHECK(object->UnLockObject() == QUOR_OK && object->UnLockObject() == QUOR_OK);
         // The host releases every pointer it obtained; the last release destroys the object.
         while (expected > 1)
             CHECK_EQ(object->Release(), --expected);
         CHECK_EQ(object->Release(), 0u);
     }
+    Make(CreateInstance_ZkGraphicSurfaceD2D)->DeleteInstance(); // destroys at once, references or not
 }
 
 // The slot numbers a host binds to. In Microsoft's ABI the destructor takes one slot (Create is
