@@ -13,7 +13,6 @@ namespace tessary {
 void NotifyIfDeviceLost(HRESULT endDrawResult)
 {
     const LibraryContext& c = Context();
-    // MinGW-w64 spells the code as an unsigned literal, the Windows SDK as an HRESULT.
     if (endDrawResult == static_cast<HRESULT>(D2DERR_RECREATE_TARGET) && c.deviceLostWindow && c.deviceLostMessage)
         PostMessageW(c.deviceLostWindow, c.deviceLostMessage, 0, 0);
 }
