@@ -1,9 +1,10 @@
-// What compiled code of the MSVC-ABI flavour calls beyond the C library: libc++'s mutexes, the
-// stack probe, processor detection for __builtin_cpu_supports, and the C library's math functions,
+// What compiled code of the MSVC-ABI flavour calls beyond the C library: libc++'s mutexes and
+// number-to-string conversions, the stack probe, processor detection for __builtin_cpu_supports, and the C library's math functions,
 // which the Universal CRT exports only through its import table.
 #include <windows.h>
 #include <cpuid.h>
 #include <mutex>
+#include <string>
 
 namespace std {
 inline namespace __1 {
@@ -23,6 +24,38 @@ bool recursive_mutex::try_lock() noexcept
     return TryEnterCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(__m_));
 }
 void recursive_mutex::unlock() noexcept { LeaveCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(__m_)); }
+
+namespace {
+
+// The decimal digits of a value, written backwards into a buffer large enough for any 64-bit value.
+template <class String, class T>
+String Decimal(T value)
+{
+    typename String::value_type digits[24];
+    auto* end = digits + 24;
+    auto* p = end;
+    const bool negative = value < 0;
+    unsigned long long magnitude = negative ? 0ull - static_cast<unsigned long long>(value) : value;
+    do {
+        *--p = static_cast<typename String::value_type>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (negative)
+        *--p = '-';
+    return String(p, end);
+}
+
+} // namespace
+
+#define TESSARY_TO_STRING(type)                                                                          \
+    string to_string(type value) { return Decimal<string>(value); }                                       \
+    wstring to_wstring(type value) { return Decimal<wstring>(value); }
+TESSARY_TO_STRING(int)
+TESSARY_TO_STRING(unsigned)
+TESSARY_TO_STRING(long)
+TESSARY_TO_STRING(unsigned long)
+TESSARY_TO_STRING(long long)
+TESSARY_TO_STRING(unsigned long long)
 
 } // namespace __1
 } // namespace std
