@@ -5,7 +5,18 @@ set(TESSARY_DLL_OVERRIDES "d2d1=n;winedbg.exe=d;mscoree,mshtml=")
 
 # Flags shared by every Windows executable of ours.
 function(tessary_executable target)
-  target_link_options(${target} PRIVATE -municode)
+  if(TESSARY_FLAVOUR STREQUAL "msvc")
+    target_link_libraries(${target} PRIVATE tessary_runtime)
+    target_link_options(${target} PRIVATE LINKER:/entry:wmainCRTStartup)
+  else()
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
+
+# tessary_wine_environment(test timeout): the test runs its programs in the build's Wine prefix.
+function(tessary_wine_environment test timeout)
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout}
+    ENVIRONMENT "WINEPREFIX=${TESSARY_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=${TESSARY_DLL_OVERRIDES}")
 endfunction()
 
 # tessary_add_wine_test(NAME name COMMAND target [args...] [TIMEOUT seconds] [SCREEN])
@@ -21,8 +32,7 @@ function(tessary_add_wine_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND wine ${exe} ${T_COMMAND}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "WINEPREFIX=${TESSARY_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=${TESSARY_DLL_OVERRIDES}")
+  tessary_wine_environment(${T_NAME} ${T_TIMEOUT})
   if(T_SCREEN)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK x-screen)
   endif()

@@ -1,6 +1,7 @@
 # Cross-compiles for Windows x64 with Debian's MinGW-w64 (posix threads).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TESSARY_FLAVOUR gnu)
 set(triple x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)

@@ -4,6 +4,7 @@
 #include "component/create_record.h"
 #include "frame/context.h"
 #include "image/decode.h"
+#include "image/host_string.h"
 #include <shlwapi.h>
 
 using namespace tessary;
@@ -54,12 +55,7 @@ uint32_t Class_ZkImageD2D::GetFilePath(std::wstring* path)
 {
     if (!createdFlag || !path)
         return ZK_FAIL;
-    try {
-        *path = filePath;
-        return ZK_OK;
-    } catch (...) {
-        return ZK_FAIL;
-    }
+    return tessary::AssignHostString(path, filePath) ? ZK_OK : ZK_FAIL;
 }
 
 uint32_t Class_ZkImageD2D::Create(const void* record)

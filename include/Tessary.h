@@ -1,9 +1,11 @@
-// Tessary for hosts: the interfaces and the exports of tessary.dll.
-// Build with MinGW-w64 g++ (its C++ ABI is the interfaces' ABI) and link against tessary and quillon.
+// Tessary for hosts: the interfaces and the exports of tessary.dll. Link against tessary and quillon
+// of the flavour built for the host compiler's C++ ABI: the MSVC-ABI DLLs for Visual C++ and
+// clang-cl hosts, the g++ DLLs for MinGW-w64 g++ hosts.
 #pragma once
 
 #include "ZkGraphicSurface.h"
 #include "ZkImage.h"
+#include "ZkSurfaceDevice.h"
 #include "ZkWindow.h"
 
 #ifdef TESSARY_BUILD

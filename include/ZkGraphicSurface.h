@@ -1,5 +1,6 @@
 // The drawing surface interface ('QGSF'). Slot order is declaration order: the 21 drawing
-// operations come first, then the component operations this interface makes pure again.
+// operations, 0 to 20. The component operations it makes pure again keep their Class_QUOR slots
+// (in the g++ flavour's ABI they are also repeated after the drawing operations).
 #pragma once
 
 #include "ZkTypes.h"

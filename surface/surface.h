@@ -3,21 +3,22 @@
 #pragma once
 
 #include "geometry.h"
-#include <ZkGraphicSurface.h>
+#include <ZkSurfaceDevice.h>
 #include <d2d1.h>
 
-class Class_ZkGraphicSurfaceD2D : public virtual Class_ZkGraphicSurface {
+// Its part is the one hosts reach by QueryInterface('QGSX'): it implements Class_ZkSurfaceDevice.
+class Class_ZkGraphicSurfaceD2D : public Class_ZkSurfaceDevice {
 public:
     Class_ZkGraphicSurfaceD2D();
     ~Class_ZkGraphicSurfaceD2D() override;
 
     // Render-target holder, in slot order.
-    virtual uint32_t RecreateDeviceResources();
-    virtual ID2D1RenderTarget* GetRenderTarget();         // the own target with a reference, pass ended
-    virtual ID2D1DCRenderTarget* GetWindowRenderTarget(); // the window target with a reference
-    virtual void ReleaseTextFormats();
-    virtual void BeginDrawPass();
-    virtual void EndDrawPass();
+    uint32_t RecreateDeviceResources() override;
+    ID2D1RenderTarget* GetRenderTarget() override;         // the own target with a reference, pass ended
+    ID2D1DCRenderTarget* GetWindowRenderTarget() override; // the window target with a reference
+    void ReleaseTextFormats() override;
+    void BeginDrawPass() override;
+    void EndDrawPass() override;
 
     // The 21 drawing operations.
     uint32_t Reserved0() override;

@@ -1,0 +1,499 @@
+// tessary.dll driven exactly as a host drives it, compiled from include/ only: in the g++ flavour
+// against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC mode) as a Visual C++ host is,
+// against the MSVC-ABI DLLs. A small check harness stands in for a test framework, which would need
+// a compiled C++ library that the MSVC-ABI build does not have.
+#include <Tessary.h>
+#include <d2d1.h>
+#include <gdiplus.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+int failures = 0;
+const char* currentCase = "";
+
+void Check(bool passed, const char* text, int line)
+{
+    if (!passed) {
+        ++failures;
+        std::printf("FAIL %s, line %d: %s\n", currentCase, line, text);
+    }
+}
+#define CHECK(condition) Check((condition), #condition, __LINE__)
+#define CHECK_EQ(actual, expected) Check((actual) == (expected), #actual " == " #expected, __LINE__)
+
+#if defined(__MINGW32__)
+// A g++ host's string is libstdc++'s std::wstring, as the g++ tessary.dll's.
+struct HostString {
+    std::wstring text;
+    explicit HostString(const wchar_t* initial) : text(initial) {}
+    std::wstring* Pointer() { return &text; }
+    std::wstring Text() const { return text; }
+};
+#else
+// A Visual C++ host's std::wstring in a release build. This host is compiled with libc++'s headers,
+// so it lays the Visual C++ string out itself: small buffer (capacity 7) or heap pointer, size,
+// capacity; blocks of 4096 bytes and more aligned to 32 with the heap block's address before them.
+struct HostString {
+    union {
+        wchar_t small[8];
+        wchar_t* large;
+    } text{};
+    size_t size = 0;
+    size_t capacity = 7;
+    explicit HostString(const wchar_t* initial) : size(wcslen(initial))
+    {
+        if (size > 7) {
+            capacity = size | 7;
+            text.large = static_cast<wchar_t*>(::operator new((capacity + 1) * sizeof(wchar_t)));
+        }
+        memcpy(capacity > 7 ? text.large : text.small, initial, (size + 1) * sizeof(wchar_t));
+    }
+    ~HostString()
+    {
+        if (capacity > 7)
+            ::operator delete((capacity + 1) * sizeof(wchar_t) >= 4096 ? reinterpret_cast<void**>(text.large)[-1]
+                                                                       : text.large);
+    }
+    std::wstring* Pointer() { return reinterpret_cast<std::wstring*>(this); }
+    std::wstring Text() const { return std::wstring(capacity > 7 ? text.large : text.small, size); }
+};
+#endif
+
+template <class T = void>
+T* Query(Class_QUOR* object, uint32_t fourcc, uint32_t* status = nullptr)
+{
+    void* out = reinterpret_cast<void*>(0x1); // the base must overwrite it on failure too
+    const uint32_t result = object->QueryInterface(fourcc, &out);
+    if (status)
+        *status = result;
+    return static_cast<T*>(out);
+}
+
+// The function in slot `slot` of the table an interface pointer points to, called with `args`.
+template <class R, class... A>
+R CallSlot(void* object, int slot, A... args)
+{
+    using Function = R (*)(void*, A...);
+    return reinterpret_cast<Function*>(*static_cast<void**>(object))[slot](object, args...);
+}
+
+// The pixels of a surface, image or window, 0xAARRGGBB premultiplied, through its own target.
+std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
+{
+    std::vector<uint32_t> pixels;
+    auto* device = Query<Class_ZkSurfaceDevice>(object, ZK_FOURCC_SURFACE_IMPL);
+    ID2D1RenderTarget* target = device->GetRenderTarget();
+    ID2D1GdiInteropRenderTarget* interop = nullptr;
+    if (target && SUCCEEDED(target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget),
+                                                    reinterpret_cast<void**>(&interop)))) {
+        const D2D1_SIZE_U size = target->GetPixelSize(); // an aggregate return: the ABI's hidden pointer
+        CHECK(size.width == UINT32(width) && size.height == UINT32(height));
+        target->BeginDraw();
+        HDC dc = nullptr;
+        BITMAPINFO info{};
+        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(memory, dib);
+        if (SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc)) &&
+            BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY)) {
+            GdiFlush();
+            pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
+        }
+        const RECT none{};
+        interop->ReleaseDC(&none);
+        target->EndDraw(nullptr, nullptr);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(dib);
+        interop->Release();
+    }
+    if (target)
+        target->Release();
+    device->Release();
+    CHECK_EQ(pixels.size(), size_t(width * height));
+    pixels.resize(size_t(width * height));
+    return pixels;
+}
+
+Class_QUOR* Make(uint32_t (*factory)(void**))
+{
+    void* raw = nullptr;
+    CHECK_EQ(factory(&raw), ZK_OK);
+    return static_cast<Class_QUOR*>(raw);
+}
+
+Class_ZkRegion* NewRegion(int left, int top, int right, int bottom)
+{
+    return new Class_ZkRegion{CreateRectRgn(left, top, right, bottom), nullptr, CreateRectRgn(0, 0, 0, 0)};
+}
+
+void DeleteRegion(Class_ZkRegion* region)
+{
+    DeleteObject(region->handle);
+    DeleteObject(region->scratch);
+    delete region->gdiplusRegion;
+    delete region;
+}
+
+void ExportsAgreeWithTheirOrdinals()
+{
+    const HMODULE module = GetModuleHandleW(L"tessary.dll");
+    const struct {
+        const char* name;
+        int ordinal;
+    } exports[] = {{"CreateInstance_ZkGraphicSurfaceD2D", 1}, {"CreateInstance_ZkImageD2D", 2},
+                   {"CreateInstance_ZkWindowD2D", 3},          {"InitializeTessaryInternal", 11},
+                   {"UninitializeTessaryInternal", 12},        {"SetDeviceLostHandlerTessaryInternal", 21},
+                   {"OnDeviceLostTessaryInternal", 22},        {"Tessary_AddPrivateFont", 23},
+                   {"Tessary_RemovePrivateFont", 24}};
+    for (const auto& e : exports) {
+        const FARPROC byName = GetProcAddress(module, e.name);
+        CHECK(byName != nullptr);
+        CHECK(byName == GetProcAddress(module, MAKEINTRESOURCEA(e.ordinal)));
+    }
+    for (int empty : {4, 5, 10, 13, 20, 25})
+        CHECK(GetProcAddress(module, MAKEINTRESOURCEA(empty)) == nullptr);
+    CHECK(CreateInstance_ZkGraphicSurfaceD2D(nullptr) == ZK_FAIL && CreateInstance_ZkImageD2D(nullptr) == ZK_FAIL &&
+          CreateInstance_ZkWindowD2D(nullptr) == ZK_FAIL);
+}
+
+void InitialiseAndUninitialiseInAnyOrder()
+{
+    UninitializeTessaryInternal(); // never initialised: harmless
+    UninitializeTessaryInternal();
+    CHECK_EQ(InitializeTessaryInternal(), 1u);
+    CHECK_EQ(InitializeTessaryInternal(), 1u); // a second initialise reports success
+    UninitializeTessaryInternal();
+    UninitializeTessaryInternal();
+    CHECK_EQ(InitializeTessaryInternal(), 1u); // from the loaded state, initialise starts afresh
+}
+
+void QueryInterfaceMatrixAndReferenceCounts()
+{
+    const uint32_t unknown = ZkFourCC("ABCD");
+    const struct {
+        uint32_t (*factory)(void**);
+        uint32_t answered[4];
+        uint32_t refused[5];
+    } cases[] = {
+        {CreateInstance_ZkGraphicSurfaceD2D,
+         {ZK_FOURCC_SURFACE, ZK_FOURCC_SURFACE_IMPL, 0, 0},
+         {ZK_FOURCC_IMAGE, ZK_FOURCC_IMAGE_IMPL, ZK_FOURCC_WINDOW, ZK_FOURCC_WINDOW_IMPL, unknown}},
+        {CreateInstance_ZkImageD2D,
+         {ZK_FOURCC_IMAGE, ZK_FOURCC_IMAGE_IMPL, ZK_FOURCC_SURFACE, ZK_FOURCC_SURFACE_IMPL},
+         {ZK_FOURCC_WINDOW, ZK_FOURCC_WINDOW_IMPL, unknown, 0, 0}},
+        {CreateInstance_ZkWindowD2D,
+         {ZK_FOURCC_WINDOW, ZK_FOURCC_WINDOW_IMPL, ZK_FOURCC_SURFACE, ZK_FOURCC_SURFACE_IMPL},
+         {ZK_FOURCC_IMAGE, ZK_FOURCC_IMAGE_IMPL, unknown, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        Class_QUOR* object = Make(c.factory);
+        CHECK_EQ(object->GetRefCount(), 1u); // a factory-made object holds one reference
+        CHECK_EQ(object->IsCreated(), 0u);
+        uint32_t expected = 1;
+        for (uint32_t fourcc : c.answered) {
+            uint32_t status = 1;
+            if (fourcc)
+                CHECK(Query(object, fourcc, &status) != nullptr && status == ZK_OK &&
+                      object->GetRefCount() == ++expected);
+        }
+        for (uint32_t fourcc : c.refused) {
+            uint32_t status = 0;
+            if (fourcc)
+                CHECK(Query(object, fourcc, &status) == nullptr && status == QUOR_E_NOINTERFACE &&
+                      object->GetRefCount() == expected);
+        }
+        CHECK(object->AddRef() == expected + 1 && object->SafeAddRef() == expected + 2);
+        CHECK(object->DecRef() == expected + 1 && object->DecRef() == expected);
+        CHECK(object->LockObject() == QUOR_OK && object->TryLockObject() == QUOR_OK);
+        CHECK(object->UnLockObject() == QUOR_OK && object->UnLockObject() == QUOR_OK);
+        // The host releases every pointer it obtained; the last release destroys the object.
+        while (expected > 1)
+            CHECK_EQ(object->Release(), --expected);
+        CHECK_EQ(object->Release(), 0u);
+    }
+    Make(CreateInstance_ZkGraphicSurfaceD2D)->DeleteInstance(); // destroys at once, references or not
+}
+
+// The slot numbers a host binds to. In Microsoft's ABI the destructor takes one slot (Create is
+// Class_QUOR's slot 1); in the Itanium ABI of g++ it takes two. Each interface that adds operations
+// has its own table in Microsoft's ABI, numbered from 0; in g++'s, the window's table continues the
+// surface's, which it shares.
+void SlotsAndPartsOfOneObject()
+{
+#if defined(__MINGW32__)
+    constexpr int kAfterDestructor = 2, kWindowFirst = -1;
+#else
+    constexpr int kAfterDestructor = 1, kWindowFirst = 0;
+#endif
+    Class_QUOR* object = Make(CreateInstance_ZkWindowD2D);
+    auto* window = Query<Class_ZkWindow>(object, ZK_FOURCC_WINDOW);
+    auto* surface = Query<Class_ZkGraphicSurface>(object, ZK_FOURCC_SURFACE);
+    auto* device = Query<Class_ZkSurfaceDevice>(object, ZK_FOURCC_SURFACE_IMPL);
+    const ZkSurfaceCreateInfo wrongFourCC{ZK_FOURCC_IMAGE, 28, 0, 1, 1, 0};
+    CHECK_EQ((CallSlot<uint32_t, const void*>(object, kAfterDestructor, &wrongFourCC)), ZK_E_WINDOW_WRONG_FOURCC);
+    CHECK_EQ(CallSlot<uint32_t>(object, kAfterDestructor + 8), 4u);  // GetRefCount
+    CHECK_EQ(CallSlot<uint32_t>(object, kAfterDestructor + 10), ZK_FOURCC_WINDOW_IMPL); // GetFourCC
+    CHECK_EQ(CallSlot<uint32_t>(object, kAfterDestructor + 11), 0u); // IsCreated
+    SIZE size{};
+    CHECK_EQ((CallSlot<uint32_t, SIZE*>(surface, 11, &size)), ZK_FAIL); // GetSize, not created
+    CHECK_EQ((CallSlot<uint32_t>(device, 0)), ZK_FAIL);                 // RecreateDeviceResources
+    if (kWindowFirst == 0) {
+        CHECK_EQ((CallSlot<uint32_t>(window, 4)), ZK_E_WINDOW_NOT_CREATED); // Present
+        CHECK(CallSlot<HWND>(window, 6) == nullptr);                         // GetWindowHandle
+        CHECK_EQ(CallSlot<uint8_t>(window, 12), 0);                          // GetOpacity
+    }
+    // A Visual C++ host reaches Class_QUOR through the virtual base's offset: each part converts to
+    // the one object.
+    CHECK(static_cast<Class_QUOR*>(window) == object && static_cast<Class_QUOR*>(surface) == object &&
+          static_cast<Class_QUOR*>(device) == object);
+    CHECK(static_cast<Class_ZkGraphicSurface*>(window) == surface &&
+          static_cast<Class_ZkGraphicSurface*>(device) == surface);
+    device->Release();
+    surface->Release();
+    window->Release();
+    CHECK_EQ(object->Release(), 0u);
+}
+
+void CreateRecordChecksComeFirstAndChangeNothing()
+{
+    Class_QUOR* surface = Make(CreateInstance_ZkGraphicSurfaceD2D);
+    ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE_IMPL, 28, 0, 100, 50, 0x1234};
+    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_FOURCC);
+    s.fourcc = ZK_FOURCC_SURFACE;
+    s.size = 32;
+    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_SIZE);
+    s.size = 28;
+    CHECK_EQ(surface->Create(&s), ZK_FAIL); // no window target is registered under the key
+    CHECK_EQ(surface->Create(nullptr), ZK_FAIL);
+    CHECK_EQ(OnDeviceLostTessaryInternal(), 0u); // a surface that was never created cannot be rebuilt
+    CHECK_EQ(surface->Release(), 0u);            // which takes it out of the rebuild
+    CHECK_EQ(OnDeviceLostTessaryInternal(), 1u);
+
+    Class_QUOR* image = Make(CreateInstance_ZkImageD2D);
+    ZkImageCreateInfo i{ZK_FOURCC_SURFACE, 28, 0, L"missing.png", 0x1234};
+    CHECK_EQ(image->Create(&i), ZK_E_WRONG_FOURCC);
+    i.fourcc = ZK_FOURCC_IMAGE;
+    i.size = 32;
+    CHECK_EQ(image->Create(&i), ZK_E_WRONG_SIZE);
+    i.size = 28;
+    CHECK_EQ(image->Create(&i), ZK_FAIL); // the file does not exist
+    auto* imageInterface = Query<Class_ZkImage>(image, ZK_FOURCC_IMAGE);
+    HostString path(L"untouched");
+    CHECK_EQ(imageInterface->GetFilePath(path.Pointer()), ZK_FAIL);
+    CHECK(path.Text() == L"untouched");
+    imageInterface->Release();
+    CHECK_EQ(image->Release(), 0u);
+
+    Class_QUOR* window = Make(CreateInstance_ZkWindowD2D);
+    ZkWindowCreateInfo w{};
+    w.fourcc = ZK_FOURCC_WINDOW;
+    w.size = 80;
+    CHECK_EQ(window->Create(&w), ZK_E_WINDOW_WRONG_SIZE);
+    // Failures inside window creation are thrown to its one clean-up handler (in the MSVC-ABI
+    // flavour through msvcrt.dll's exception handling): without a creation block, and when the
+    // system refuses the window (an owner that is no window).
+    w.size = 76;
+    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
+    CREATESTRUCTW orphan{};
+    orphan.hwndParent = reinterpret_cast<HWND>(0x1234);
+    orphan.lpszClass = L"TessaryHostOrphan";
+    w.creation = &orphan;
+    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
+    CHECK_EQ(window->IsCreated(), 0u);
+    CHECK_EQ(window->Release(), 0u);
+}
+
+LRESULT Doubler(HWND, UINT, WPARAM wParam, LPARAM, Class_ZkWindow*)
+{
+    return LRESULT(wParam * 2);
+}
+
+// Writes a 2 x 1 opaque 32-bit BMP: blue on the left, yellow on the right.
+std::wstring WriteBitmapFile()
+{
+    const uint32_t pixels[2] = {0xFF0000FF, 0xFFFFFF00};
+    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, sizeof(pixels), 0, 0, 0, 0};
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+    const BITMAPFILEHEADER file{0x4D42, DWORD(offset + sizeof(pixels)), 0, 0, offset};
+    wchar_t path[MAX_PATH];
+    GetFullPathNameW(L"host_test_image.bmp", MAX_PATH, path, nullptr);
+    FILE* out = _wfopen(path, L"wb");
+    fwrite(&file, sizeof(file), 1, out);
+    fwrite(&info, sizeof(info), 1, out);
+    fwrite(pixels, sizeof(pixels), 1, out);
+    fclose(out);
+    return path;
+}
+
+// Every slot of every interface on created objects: a window, a surface drawing into it, an image.
+void EverySlotOnCreatedObjects()
+{
+    Class_QUOR* windowObject = Make(CreateInstance_ZkWindowD2D);
+    auto* window = Query<Class_ZkWindow>(windowObject, ZK_FOURCC_WINDOW);
+    CREATESTRUCTW block{};
+    block.hInstance = GetModuleHandleW(nullptr);
+    block.cx = 64;
+    block.cy = 48;
+    block.lpszName = L"Host test";
+    block.lpszClass = L"TessaryHostTest";
+    ZkWindowCreateInfo w{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr, nullptr, nullptr,
+                         SW_SHOWNOACTIVATE, 0};
+    CHECK_EQ(window->Create(&w), ZK_OK);
+    const HWND handle = window->GetWindowHandle();
+    CHECK(IsWindow(handle));
+    CHECK(window->SetMessageHandler(WM_APP, Doubler) == nullptr);
+    CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 42);
+    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_OK);
+    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_HANDLER_ALREADY_SUSPENDED);
+    CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 0); // DefWindowProcW
+    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_OK);
+    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_E_HANDLER_NOT_SUSPENDED);
+    CHECK(window->RemoveMessageHandler(WM_APP) == Doubler);
+    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_NO_HANDLER);
+    CHECK_EQ(window->IsActive(), BOOL(GetActiveWindow() == handle));
+    CHECK(window->GetInstanceHandle() == GetModuleHandleW(nullptr));
+    const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    window->SetWindowCursor(arrow);
+    CHECK(window->SetWindowCursor(nullptr) == arrow);
+    CHECK_EQ(window->GetOpacity(), 255);
+    CHECK_EQ(window->SetOpacity(200), ZK_OK);
+    CHECK_EQ(window->GetOpacity(), 200);
+    window->SetShape(NewRegion(0, 0, 64, 48)); // the window takes the host's region object over
+    window->Reserved15();
+
+    // A surface of 32 x 16 drawing with the window's device: left half red, right half green, its
+    // bottom-right quarter cleared again to transparent.
+    Class_QUOR* surfaceObject = Make(CreateInstance_ZkGraphicSurfaceD2D);
+    const ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE, 28, 0, 32, 16, reinterpret_cast<uint64_t>(handle)};
+    CHECK_EQ(surfaceObject->Create(&s), ZK_OK);
+    CHECK_EQ(surfaceObject->Create(&s), ZK_E_ALREADY_CREATED);
+    auto* surface = Query<Class_ZkGraphicSurface>(surfaceObject, ZK_FOURCC_SURFACE);
+    CHECK(surface->Reserved0() == ZK_FAIL && surface->Reserved1(nullptr) == ZK_FAIL);
+    const RECT left{0, 0, 16, 16}, right{16, 0, 32, 16}, whole{0, 0, 32, 16}, quarter{0, 0, 8, 8};
+    CHECK_EQ(surface->FillRect(0xFF0000FF, &left), ZK_OK);
+    CHECK_EQ(surface->ClearRect(&right, 0xFF00FF00), ZK_OK);
+    Class_ZkRegion* region = NewRegion(16, 8, 32, 16);
+    CHECK_EQ(surface->ClearRegion(region), ZK_OK);
+    std::vector<uint32_t> p = Pixels(surfaceObject, 32, 16);
+    CHECK(p[0] == 0xFFFF0000 && p[15 * 32 + 15] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[7 * 32 + 31] == 0xFF00FF00 &&
+          p[8 * 32 + 16] == 0 && p[15 * 32 + 31] == 0);
+    HRGN opaque = surface->CreateAlphaRegion(1, nullptr);
+    CHECK(opaque && PtInRegion(opaque, 0, 15) && PtInRegion(opaque, 31, 7) && !PtInRegion(opaque, 16, 8));
+    DeleteObject(opaque);
+
+    SIZE size{};
+    CHECK(surface->GetSize(&size) == ZK_OK && size.cx == 32 && size.cy == 16);
+    RECT blt{};
+    CHECK(surface->SetBltRect(&quarter) == ZK_OK && surface->GetBltRect(&blt) == ZK_OK && EqualRect(&blt, &quarter));
+    CHECK_EQ(surface->SetBltRect(&whole), ZK_OK);
+    SetRectRgn(region->handle, 0, 0, 32, 16);
+    CHECK_EQ(surface->SetClipRegion(region), ZK_OK);
+    SetRectRgn(region->handle, 0, 0, 0, 0);
+    CHECK(surface->GetClipRegion(region) == ZK_OK && PtInRegion(region->handle, 31, 15));
+    surface->SetUpdateOnClear(1);
+    uint8_t* bits = nullptr;
+    int32_t width = 0, height = 0, stride = 0;
+    CHECK_EQ(surface->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
+    CHECK(bits && width == 32 && height == 16 && stride >= 32);
+    CHECK_EQ(surface->UnlockAlphaMask(), ZK_OK);
+
+    // Into the window: plain at (0, 0), at half opacity at (32, 0), twice the size at (0, 16).
+    auto* windowSurface = Query<Class_ZkGraphicSurface>(windowObject, ZK_FOURCC_SURFACE);
+    const POINT origin{0, 0}, half{32, 0}, scaled{0, 16};
+    const RECT corner{0, 0, 4, 4};
+    RECT drawn{};
+    CHECK(surface->DrawTo(windowSurface, &origin, nullptr, &drawn) == ZK_OK && EqualRect(&drawn, &whole));
+    CHECK_EQ(surface->DrawToAlpha(128, windowSurface, &half, &quarter, &drawn), ZK_OK);
+    CHECK_EQ(surface->DrawToScaled(windowSurface, &scaled, 2.0, 2.0, &corner, &drawn), ZK_OK);
+    p = Pixels(windowObject, 64, 48);
+    CHECK(p[0] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[8 * 64 + 16] == 0);
+    CHECK((p[32] >> 24) >= 0x7F && (p[32] >> 24) <= 0x81 && (p[32] & 0xFFFF) == 0 && p[40] == 0);
+    CHECK(p[17 * 64 + 1] == 0xFFFF0000 && p[23 * 64 + 7] == 0xFFFF0000 && p[24 * 64 + 8] == 0);
+    CHECK_EQ(window->Invalidate(nullptr), ZK_OK);
+    CHECK_EQ(window->Present(), ZK_OK);
+
+    // Text in a host-made GDI+ font, and the surface's GDI+ bitmap read through the host's classes.
+    Gdiplus::Font font(L"Liberation Sans", 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    RECT bounds{};
+    CHECK(surface->MeasureText(&bounds, L"Host", &font) == ZK_OK && bounds.right > bounds.left);
+    const POINT textAt{1, 1};
+    CHECK_EQ(surface->DrawText(&textAt, 0xFFFFFFFF, L"Host", &font, 0, 0, &bounds), ZK_OK);
+    Gdiplus::Bitmap* bitmap = surface->GetGdiplusBitmap();
+    CHECK(bitmap && bitmap->GetWidth() == 32 && bitmap->GetHeight() == 16);
+
+    // The device operations ('QGSX').
+    auto* device = Query<Class_ZkSurfaceDevice>(surfaceObject, ZK_FOURCC_SURFACE_IMPL);
+    ID2D1DCRenderTarget* windowTarget = device->GetWindowRenderTarget();
+    CHECK(windowTarget != nullptr);
+    windowTarget->Release();
+    device->BeginDrawPass();
+    device->EndDrawPass();
+    device->ReleaseTextFormats();
+    CHECK_EQ(device->RecreateDeviceResources(), ZK_OK); // a new, blank own target
+    CHECK(Pixels(surfaceObject, 32, 16)[0] == 0);
+    const SIZE smaller{20, 10};
+    CHECK(surface->Resize(&smaller) == ZK_OK && surface->GetSize(&size) == ZK_OK && size.cx == 20 && size.cy == 10);
+    device->Release();
+
+    // An image decoded from a file, and its path read into the host's own string.
+    const std::wstring file = WriteBitmapFile();
+    Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
+    const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, L"host_test_image.bmp", reinterpret_cast<uint64_t>(handle)};
+    CHECK_EQ(imageObject->Create(&i), ZK_OK);
+    p = Pixels(imageObject, 2, 1);
+    CHECK(p[0] == 0xFF0000FF && p[1] == 0xFFFFFF00);
+    auto* image = Query<Class_ZkImage>(imageObject, ZK_FOURCC_IMAGE);
+    HostString small(L"a"), large(L"a string on the heap, longer than the path");
+    CHECK(image->GetFilePath(small.Pointer()) == ZK_OK && small.Text() == file);
+    CHECK(image->GetFilePath(large.Pointer()) == ZK_OK && large.Text() == file);
+    CHECK_EQ(OnDeviceLostTessaryInternal(), 1u); // every object can be rebuilt
+
+    image->Release();
+    CHECK_EQ(imageObject->Release(), 0u);
+    windowSurface->Release();
+    surface->Release();
+    CHECK_EQ(surfaceObject->Release(), 0u);
+    DeleteRegion(region);
+    CHECK_EQ(windowObject->ResetData(), 0u);
+    CHECK(windowObject->IsCreated() == 0 && window->GetWindowHandle() == nullptr);
+    window->Release();
+    CHECK_EQ(windowObject->Release(), 0u);
+    DeleteFileW(file.c_str());
+}
+
+} // namespace
+
+int wmain()
+{
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const struct {
+        const char* name;
+        void (*run)();
+    } cases[] = {
+        {"ExportsAgreeWithTheirOrdinals", ExportsAgreeWithTheirOrdinals},
+        {"InitialiseAndUninitialiseInAnyOrder", InitialiseAndUninitialiseInAnyOrder},
+        {"QueryInterfaceMatrixAndReferenceCounts", QueryInterfaceMatrixAndReferenceCounts},
+        {"SlotsAndPartsOfOneObject", SlotsAndPartsOfOneObject},
+        {"CreateRecordChecksComeFirstAndChangeNothing", CreateRecordChecksComeFirstAndChangeNothing},
+        {"EverySlotOnCreatedObjects", EverySlotOnCreatedObjects},
+    };
+    for (const auto& c : cases) {
+        currentCase = c.name;
+        c.run();
+    }
+    UninitializeTessaryInternal();
+    CoUninitialize();
+    Gdiplus::GdiplusShutdown(token);
+    std::printf(failures ? "%d check(s) failed\n" : "all host checks passed\n", failures);
+    return failures ? 1 : 0;
+}
