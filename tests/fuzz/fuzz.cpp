@@ -4,7 +4,7 @@
 // failure injection makes brush creations and EndDraw calls fail. Every run is reproducible from its
 // seed: `tessary_fuzz FIRST_SEED SEED_COUNT OPS` prints the seed and operation of the first failure.
 #include "support/softd2d_control.h"
-#include "host/tessary_module.h"
+#include "fuzz/tessary_module.h"
 #include <gdiplus.h>
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // cycles and after uninitialise but for one cached brush per colour, brushes are made again after a
 // device loss, and drawing threads with a presenting thread and an opacity mask held meanwhile finish
 // without deadlock or wrong pixels.
-#include "host/tessary_module.h"
+#include "fuzz/tessary_module.h"
 #include "support/readback.h"
 #include "support/softd2d_control.h"
 #include <gtest/gtest.h>

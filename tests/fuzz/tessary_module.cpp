@@ -1,0 +1,47 @@
+#include "tessary_module.h"
+#include "support/softd2d_control.h"
+#include <gdiplus.h>
+
+namespace tessary_test {
+
+namespace {
+
+template <class F>
+void Resolve(HMODULE module, int ordinal, F& entry)
+{
+    entry = ProcAddress<F>(module, MAKEINTRESOURCEA(ordinal));
+}
+
+} // namespace
+
+bool TessaryModule::Load()
+{
+    module = LoadLibraryW(L"tessary.dll");
+    if (!module)
+        return false;
+    Resolve(module, 1, createSurface);
+    Resolve(module, 2, createImage);
+    Resolve(module, 3, createWindow);
+    Resolve(module, 11, initialize);
+    Resolve(module, 12, uninitialize);
+    Resolve(module, 21, setDeviceLostHandler);
+    Resolve(module, 22, onDeviceLost);
+    Resolve(module, 23, addPrivateFont);
+    Resolve(module, 24, removePrivateFont);
+    return createSurface && createImage && createWindow && initialize && uninitialize && setDeviceLostHandler &&
+           onDeviceLost && addPrivateFont && removePrivateFont;
+}
+
+void StartGdiplusAndCom()
+{
+    static bool started = [] {
+        Gdiplus::GdiplusStartupInput input;
+        ULONG_PTR token = 0;
+        Gdiplus::GdiplusStartup(&token, &input, nullptr);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        return true;
+    }();
+    (void)started;
+}
+
+} // namespace tessary_test
