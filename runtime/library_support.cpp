@@ -1,5 +1,5 @@
-// What compiled code of the MSVC-ABI flavour calls beyond the C library: libc++'s mutexes and
-// number-to-string conversions, the stack probe, processor detection for __builtin_cpu_supports, and the C library's math functions,
+// What compiled code of the MSVC-ABI flavour calls beyond the C library: libc++'s mutexes,
+// number-to-string conversions and hash-table sizes, the stack probe, processor detection for __builtin_cpu_supports, and the C library's math functions,
 // which the Universal CRT exports only through its import table.
 #include <windows.h>
 #include <cpuid.h>
@@ -56,6 +56,20 @@ TESSARY_TO_STRING(long)
 TESSARY_TO_STRING(unsigned long)
 TESSARY_TO_STRING(long long)
 TESSARY_TO_STRING(unsigned long long)
+
+// The bucket counts of unordered containers: the smallest prime not below n.
+size_t __next_prime(size_t n)
+{
+    if (n <= 2)
+        return 2;
+    for (n |= 1;; n += 2) {
+        bool prime = true;
+        for (size_t d = 3; d <= n / d && prime; d += 2)
+            prime = n % d != 0;
+        if (prime)
+            return n;
+    }
+}
 
 } // namespace __1
 } // namespace std
