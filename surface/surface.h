@@ -5,6 +5,7 @@
 #include "geometry.h"
 #include <ZkGraphicSurface.h>
 #include <d2d1.h>
+#include <vector>
 
 class Class_ZkGraphicSurfaceD2D : public virtual Class_ZkGraphicSurface {
 public:
@@ -62,9 +63,16 @@ public:
     uint32_t ResetSurface();
 
     // Shared helpers; callers hold GraphicsLock.
+    // A large update region is not rewritten by every small operation: once kExactUpdateAdds rectangles
+    // have joined it since it was last emptied, further rectangles wait in pendingUpdates (the update
+    // box stays exact) and FoldUpdateRegion unites them in one go. Whoever reads or changes the handle
+    // folds first. The result is the same region: GDI keeps every region in one normalised form.
     void AddToUpdateRegion(const RECT& rect);
     void AddToUpdateRegion(HRGN region);
     void EmptyUpdateRegion();
+    void FoldUpdateRegion();
+    // After the handle has been emptied directly: the pending rectangles are dropped with it.
+    void ForgetUpdateAdditions();
     ID2D1SolidColorBrush* BrushForColour(uint32_t colour); // from the process-wide cache; no reference added
 
     // The surface record, in declaration order.
@@ -87,6 +95,10 @@ public:
     uint64_t windowKey = 0;
     uint32_t drawing = 0;
     uint32_t published = 0;
+    // Kept apart from the record above: the batched update rectangles (see AddToUpdateRegion).
+    std::vector<RECT> pendingUpdates;
+    RECT updateBounds{};      // the bounds of the handle and the pending rectangles, while updateAdds > 0
+    uint32_t updateAdds = 0;  // rectangles added since the update region was last emptied
 
 protected:
     uint32_t AddInterface(uint32_t value) override;

@@ -81,9 +81,7 @@ void Class_ZkGraphicSurfaceD2D::ReleaseSurfaceState()
         LeaveCriticalSection(&Context().graphicsLock);
     alphaMaskLocked = 0;
     bltRect = RectF{};
-    SetRectRgn(updateRegion.handle, 0, 0, 0, 0);
-    DropGdiplusRegion(updateRegion);
-    updateBox = RectF{};
+    EmptyUpdateRegion();
     SetRectRgn(clipRegion.handle, 0, 0, 0, 0);
     DropGdiplusRegion(clipRegion);
     delete[] opacityBuffer;
