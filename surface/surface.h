@@ -73,6 +73,7 @@ public:
     void FoldUpdateRegion();
     // After the handle has been emptied directly: the pending rectangles are dropped with it.
     void ForgetUpdateAdditions();
+    void ClipRegionChanged();
     ID2D1SolidColorBrush* BrushForColour(uint32_t colour); // from the process-wide cache; no reference added
 
     // The surface record, in declaration order.
@@ -99,6 +100,10 @@ public:
     std::vector<RECT> pendingUpdates;
     RECT updateBounds{};      // the bounds of the handle and the pending rectangles, while updateAdds > 0
     uint32_t updateAdds = 0;  // rectangles added since the update region was last emptied
+    // GetRgnBox of the clip handle, refreshed by ClipRegionChanged wherever its shape changes, so that
+    // a drawing operation needs no region call to clip against the usual one-rectangle clip region.
+    int clipKind = NULLREGION;
+    RECT clipBox{};
 
 protected:
     uint32_t AddInterface(uint32_t value) override;

@@ -51,7 +51,13 @@ uint32_t Class_ZkGraphicSurfaceD2D::SetClipRegion(const Class_ZkRegion* region)
         CombineRgn(clipRegion.handle, clipRegion.handle, clipRegion.scratch, RGN_OR);
     }
     DropGdiplusRegion(clipRegion);
+    ClipRegionChanged();
     return ZK_OK;
+}
+
+void Class_ZkGraphicSurfaceD2D::ClipRegionChanged()
+{
+    clipKind = GetRgnBox(clipRegion.handle, &clipBox);
 }
 
 uint32_t Class_ZkGraphicSurfaceD2D::GetClipRegion(Class_ZkRegion* region)

@@ -57,6 +57,7 @@ uint32_t Class_ZkGraphicSurfaceD2D::CreateSurface(const ZkSurfaceCreateInfo* inf
     SetRectRgn(clipRegion.scratch, whole.left, whole.top, whole.right, whole.bottom);
     CombineRgn(clipRegion.handle, clipRegion.handle, clipRegion.scratch, RGN_OR);
     DropGdiplusRegion(clipRegion);
+    ClipRegionChanged();
     modified = 1;
     AddToUpdateRegion(whole);
     createdFlag = 1;
@@ -84,6 +85,8 @@ void Class_ZkGraphicSurfaceD2D::ReleaseSurfaceState()
     EmptyUpdateRegion();
     SetRectRgn(clipRegion.handle, 0, 0, 0, 0);
     DropGdiplusRegion(clipRegion);
+    clipKind = NULLREGION;
+    clipBox = RECT{};
     delete[] opacityBuffer;
     opacityBuffer = nullptr;
     opacityBufferWidth = 0;
