@@ -127,7 +127,7 @@ uint32_t Composite(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurface* ta
         // where no bitmap could be drawn: the area is what the host asked to change.
         bool anyPiece = false;
         ForEachClippedRect(
-            to.clipRegion.handle, PixelRect(d),
+            ClipShape{to.clipRegion.handle, to.clipKind, to.clipBox}, PixelRect(d),
             [&](const RECT& piece) {
                 DrawMappedPiece(to, source, map, request.opacity, piece);
                 anyPiece = true;

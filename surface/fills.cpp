@@ -52,7 +52,7 @@ uint32_t Class_ZkGraphicSurfaceD2D::FillRect(uint32_t colour, const RECT* rect)
     // The pass stays open: the fill reaches the bitmap at the next EndDrawPass. The update region
     // grows even for a transparent colour, which changes no pixel.
     ForEachClippedRect(
-        clipRegion.handle, AreaOf(rect, surfaceRect),
+        ClipShape{clipRegion.handle, clipKind, clipBox}, AreaOf(rect, surfaceRect),
         [&](const RECT& piece) {
             modified = 1;
             BeginDrawPass();
@@ -73,7 +73,7 @@ uint32_t Class_ZkGraphicSurfaceD2D::ClearRect(const RECT* rect, uint32_t colour)
     const D2D1_COLOR_F colourF = ColourF(colour);
     bool cleared = false;
     ForEachClippedRect(
-        clipRegion.handle, AreaOf(rect, surfaceRect),
+        ClipShape{clipRegion.handle, clipKind, clipBox}, AreaOf(rect, surfaceRect),
         [&](const RECT& piece) {
             ClearPiece(*this, piece, &colourF);
             cleared = true;

@@ -37,14 +37,13 @@ void SetRegionToRect(HRGN region, const RECT& rect)
         SetRectRgn(region, rect.left, rect.top, rect.right, rect.bottom);
 }
 
-bool IntersectSimpleRegion(HRGN region, const RECT& rect, RECT* out)
+bool IntersectSimpleShape(const ClipShape& clip, const RECT& rect, RECT* out)
 {
-    RECT box{};
-    const int kind = GetRgnBox(region, &box);
-    if (kind != SIMPLEREGION && kind != NULLREGION)
+    if (clip.kind != SIMPLEREGION && clip.kind != NULLREGION)
         return false;
     // An inverted rectangle stands for the empty region, as in SetRegionToRect.
-    if (kind == NULLREGION || rect.right < rect.left || rect.bottom < rect.top || !IntersectRect(out, &rect, &box))
+    if (clip.kind == NULLREGION || rect.right < rect.left || rect.bottom < rect.top ||
+        !IntersectRect(out, &rect, &clip.box))
         SetRectEmpty(out);
     return true;
 }

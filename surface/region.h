@@ -19,10 +19,17 @@ void DropGdiplusRegion(Class_ZkRegion& region);
 // region rather than the normalised rectangle GDI would make of it.
 void SetRegionToRect(HRGN region, const RECT& rect);
 
-// (rect AND region) without a region object, when the region is one rectangle or empty: true with
-// *out set to the intersection (empty when they do not meet). False when the region has several
-// rectangles (or is not usable), and the caller combines regions.
-bool IntersectSimpleRegion(HRGN region, const RECT& rect, RECT* out);
+// A clip region with what GetRgnBox said of it (kind and box), kept by its owner while the shape stays.
+struct ClipShape {
+    HRGN handle;
+    int kind;
+    RECT box;
+};
+
+// (rect AND clip) without a region object, when the clip is one rectangle or empty: true with *out set
+// to the intersection (empty when they do not meet). False when the clip has several rectangles (or is
+// not usable), and the caller combines regions.
+bool IntersectSimpleShape(const ClipShape& clip, const RECT& rect, RECT* out);
 
 // The region object a drawing operation makes for the area it is about to draw, destroyed on return.
 class ScopedRegion {
@@ -44,7 +51,7 @@ uint32_t ForEachRegionRect(HRGN region, Visit&& visit);
 // that intersection: a RECT when the clip is one rectangle (no region object is made), else an HRGN
 // alive for the call. Returns how many rectangles were visited.
 template <class Visit, class Done>
-uint32_t ForEachClippedRect(HRGN clip, const RECT& rect, Visit&& visit, Done&& done);
+uint32_t ForEachClippedRect(const ClipShape& clip, const RECT& rect, Visit&& visit, Done&& done);
 
 bool IsUsableRegionHandle(HRGN region);
 

@@ -36,9 +36,9 @@ uint32_t ForEachRegionRect(HRGN region, Visit&& visit)
 }
 
 template <class Visit, class Done>
-uint32_t ForEachClippedRect(HRGN clip, const RECT& rect, Visit&& visit, Done&& done)
+uint32_t ForEachClippedRect(const ClipShape& clip, const RECT& rect, Visit&& visit, Done&& done)
 {
-    if (RECT piece; IntersectSimpleRegion(clip, rect, &piece)) {
+    if (RECT piece; IntersectSimpleShape(clip, rect, &piece)) {
         const uint32_t count = IsRectEmpty(&piece) ? 0 : 1;
         if (count)
             visit(static_cast<const RECT&>(piece));
@@ -46,7 +46,7 @@ uint32_t ForEachClippedRect(HRGN clip, const RECT& rect, Visit&& visit, Done&& d
         return count;
     }
     ScopedRegion area(rect);
-    CombineRgn(area.region.handle, area.region.handle, clip, RGN_AND);
+    CombineRgn(area.region.handle, area.region.handle, clip.handle, RGN_AND);
     const uint32_t count = ForEachRegionRect(area.region.handle, visit);
     done(static_cast<HRGN>(area.region.handle));
     return count;

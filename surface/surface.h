@@ -5,6 +5,7 @@
 #include "geometry.h"
 #include <ZkSurfaceDevice.h>
 #include <d2d1.h>
+#include <vector>
 
 // Its part is the one hosts reach by QueryInterface('QGSX'): it implements Class_ZkSurfaceDevice.
 class Class_ZkGraphicSurfaceD2D : public Class_ZkSurfaceDevice {
@@ -63,9 +64,17 @@ public:
     uint32_t ResetSurface();
 
     // Shared helpers; callers hold GraphicsLock.
+    // A large update region is not rewritten by every small operation: once kExactUpdateAdds rectangles
+    // have joined it since it was last emptied, further rectangles wait in pendingUpdates (the update
+    // box stays exact) and FoldUpdateRegion unites them in one go. Whoever reads or changes the handle
+    // folds first. The result is the same region: GDI keeps every region in one normalised form.
     void AddToUpdateRegion(const RECT& rect);
     void AddToUpdateRegion(HRGN region);
     void EmptyUpdateRegion();
+    void FoldUpdateRegion();
+    // After the handle has been emptied directly: the pending rectangles are dropped with it.
+    void ForgetUpdateAdditions();
+    void ClipRegionChanged();
     ID2D1SolidColorBrush* BrushForColour(uint32_t colour); // from the brush cache; no reference added
 
     // The surface record, in declaration order.
@@ -88,6 +97,14 @@ public:
     uint64_t windowKey = 0;
     uint32_t drawing = 0;
     uint32_t published = 0;
+    // Kept apart from the record above: the batched update rectangles (see AddToUpdateRegion).
+    std::vector<RECT> pendingUpdates;
+    RECT updateBounds{};      // the bounds of the handle and the pending rectangles, while updateAdds > 0
+    uint32_t updateAdds = 0;  // rectangles added since the update region was last emptied
+    // GetRgnBox of the clip handle, refreshed by ClipRegionChanged wherever its shape changes, so that
+    // a drawing operation needs no region call to clip against the usual one-rectangle clip region.
+    int clipKind = NULLREGION;
+    RECT clipBox{};
 
 protected:
     uint32_t AddInterface(uint32_t value) override;

@@ -1,4 +1,4 @@
-// The surface's geometry slots (size, blit rectangle, clip region) and its update region.
+// The surface's geometry slots (size, blit rectangle, clip region).
 // Only SetBltRect takes GraphicsLock: the others read or write a few members, and the host does not
 // race them with drawing.
 #include "frame/context.h"
@@ -51,7 +51,13 @@ uint32_t Class_ZkGraphicSurfaceD2D::SetClipRegion(const Class_ZkRegion* region)
         CombineRgn(clipRegion.handle, clipRegion.handle, clipRegion.scratch, RGN_OR);
     }
     DropGdiplusRegion(clipRegion);
+    ClipRegionChanged();
     return ZK_OK;
+}
+
+void Class_ZkGraphicSurfaceD2D::ClipRegionChanged()
+{
+    clipKind = GetRgnBox(clipRegion.handle, &clipBox);
 }
 
 uint32_t Class_ZkGraphicSurfaceD2D::GetClipRegion(Class_ZkRegion* region)
@@ -69,54 +75,4 @@ void Class_ZkGraphicSurfaceD2D::SetUpdateOnClear(uint32_t enabled)
 {
     if (createdFlag)
         updateOnClear = enabled;
-}
-
-void Class_ZkGraphicSurfaceD2D::AddToUpdateRegion(const RECT& rect)
-{
-    // GDI would normalise an inverted rectangle: those take the general path.
-    if (rect.left > rect.right || rect.top > rect.bottom) {
-        SetRectRgn(updateRegion.scratch, rect.left, rect.top, rect.right, rect.bottom);
-        AddToUpdateRegion(updateRegion.scratch);
-        return;
-    }
-    RECT box{};
-    const int kind = GetRgnBox(updateRegion.handle, &box);
-    const bool empty = rect.left == rect.right || rect.top == rect.bottom;
-    // A rectangle inside an update region that is one rectangle changes nothing: the common case once a
-    // frame has touched the whole surface, answered with one region call.
-    const bool inside = kind == SIMPLEREGION && rect.left >= box.left && rect.top >= box.top &&
-                        rect.right <= box.right && rect.bottom <= box.bottom;
-    if (!empty && !inside) {
-        // The scratch handle is reused so that no region is created per call.
-        SetRectRgn(updateRegion.scratch, rect.left, rect.top, rect.right, rect.bottom);
-        if (CombineRgn(updateRegion.handle, updateRegion.handle, updateRegion.scratch, RGN_OR) == ERROR) {
-            AddToUpdateRegion(updateRegion.scratch);
-            return;
-        }
-        DropGdiplusRegion(updateRegion);
-        // The bounds of a union are the union of the bounds: no need to ask GDI again.
-        if (kind == NULLREGION)
-            box = rect;
-        else
-            UnionRect(&box, &box, &rect);
-    } else if (kind == NULLREGION) {
-        box = RECT{};
-    }
-    updateBox = BoxOf(box);
-}
-
-void Class_ZkGraphicSurfaceD2D::AddToUpdateRegion(HRGN region)
-{
-    CombineRgn(updateRegion.handle, updateRegion.handle, region, RGN_OR);
-    DropGdiplusRegion(updateRegion);
-    RECT box{};
-    GetRgnBox(updateRegion.handle, &box);
-    updateBox = BoxOf(box);
-}
-
-void Class_ZkGraphicSurfaceD2D::EmptyUpdateRegion()
-{
-    SetRectRgn(updateRegion.handle, 0, 0, 0, 0);
-    DropGdiplusRegion(updateRegion);
-    updateBox = RectF{};
 }

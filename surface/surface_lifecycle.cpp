@@ -57,6 +57,7 @@ uint32_t Class_ZkGraphicSurfaceD2D::CreateSurface(const ZkSurfaceCreateInfo* inf
     SetRectRgn(clipRegion.scratch, whole.left, whole.top, whole.right, whole.bottom);
     CombineRgn(clipRegion.handle, clipRegion.handle, clipRegion.scratch, RGN_OR);
     DropGdiplusRegion(clipRegion);
+    ClipRegionChanged();
     modified = 1;
     AddToUpdateRegion(whole);
     createdFlag = 1;
@@ -81,11 +82,11 @@ void Class_ZkGraphicSurfaceD2D::ReleaseSurfaceState()
         LeaveCriticalSection(&Context().graphicsLock);
     alphaMaskLocked = 0;
     bltRect = RectF{};
-    SetRectRgn(updateRegion.handle, 0, 0, 0, 0);
-    DropGdiplusRegion(updateRegion);
-    updateBox = RectF{};
+    EmptyUpdateRegion();
     SetRectRgn(clipRegion.handle, 0, 0, 0, 0);
     DropGdiplusRegion(clipRegion);
+    clipKind = NULLREGION;
+    clipBox = RECT{};
     delete[] opacityBuffer;
     opacityBuffer = nullptr;
     opacityBufferWidth = 0;

@@ -61,6 +61,7 @@ uint32_t Class_ZkWindowD2D::Present()
         return ZK_OK;
 
     // Only the client area exists on screen.
+    FoldUpdateRegion();
     SetRectRgn(updateRegion.scratch, 0, 0, clientWidth, clientHeight);
     CombineRgn(updateRegion.handle, updateRegion.handle, updateRegion.scratch, RGN_AND);
     DropGdiplusRegion(updateRegion);
@@ -79,6 +80,7 @@ uint32_t Class_ZkWindowD2D::Present()
     modified = 0;
     SetRectRgn(updateRegion.handle, 0, 0, 0, 0);
     DropGdiplusRegion(updateRegion);
+    ForgetUpdateAdditions();
     return ZK_OK;
 }
 
