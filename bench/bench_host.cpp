@@ -148,7 +148,7 @@ Class_ZkGraphicSurface* CreateSurface(Class_ZkWindow* window, int width, int hei
     auto* object = static_cast<Class_QUOR*>(raw);
     Class_ZkGraphicSurface* surface = nullptr;
     const bool found = object->QueryInterface(ZK_FOURCC_SURFACE, reinterpret_cast<void**>(&surface)) == 0;
-    const ZkSurfaceCreateInfo record{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, width, height,
+    const ZkSurfaceCreateInfo record{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, uint32_t(width), uint32_t(height),
                                      reinterpret_cast<uint64_t>(window->GetWindowHandle())};
     const bool created = found && object->Create(&record) == 0;
     object->Release();

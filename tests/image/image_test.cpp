@@ -230,8 +230,9 @@ TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
         }
     }
     DeleteFileW(path.c_str());
-    if (Control().Present())
+    if (Control().Present()) {
         EXPECT_EQ(Control().liveObjectCount(), live) << "nothing of a failed decode is kept";
+    }
 }
 
 TEST_F(Image, DeviceLossDecodesTheFileAgain)
