@@ -11,12 +11,6 @@ constexpr uint32_t kGreen = Bgra(0, 255, 0, 255);
 
 using InteropTest = SoftD2DTest;
 
-const uint32_t* DibBits(HDC dc) {
-    DIBSECTION section = {};
-    if (GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) != sizeof(section)) return nullptr;
-    return static_cast<const uint32_t*>(section.dsBm.bmBits);
-}
-
 TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
     auto target = MakeTarget(device_.Get(), 4, 4);
     ComPtr<ID2D1GdiInteropRenderTarget> gdi;
