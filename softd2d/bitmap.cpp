@@ -206,16 +206,9 @@ HRESULT Bitmap::CopyFromBitmap(const D2D1_POINT_2U* destPoint, ID2D1Bitmap* bitm
     });
 }
 
-HRESULT Bitmap::CopyFromRenderTarget(const D2D1_POINT_2U* destPoint, ID2D1RenderTarget* renderTarget, const D2D1_RECT_U* srcRect) {
-    return Guarded([&]() -> HRESULT {
-        ComPtr<RenderTargetState> target = Unwrap<RenderTargetState>(renderTarget, IID_SoftRenderTarget);
-        if (!target) return E_INVALIDARG;
-        FactoryLock lock(factory_);
-        const Bitmap* pixels = target->Pixels();
-        if (!pixels) return Hr(D2DERR_WRONG_STATE);  // a DC target never bound has none
-        if (pixels->factory_ != factory_) return Hr(D2DERR_WRONG_FACTORY);
-        return CopyFrom(destPoint, *pixels, srcRect);
-    });
+// Tessary copies between bitmaps and from memory only.
+HRESULT Bitmap::CopyFromRenderTarget(const D2D1_POINT_2U*, ID2D1RenderTarget*, const D2D1_RECT_U*) {
+    return Hr(D2DERR_UNSUPPORTED_OPERATION);
 }
 
 HRESULT Bitmap::CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, UINT32 pitch) {

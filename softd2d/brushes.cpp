@@ -13,10 +13,14 @@ float Unit(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
 
 uint32_t ToByte(double v) { return static_cast<uint32_t>(std::floor(v * 255.0 + 0.5)); }
 
+bool IsIdentity(const D2D1_MATRIX_3X2_F& m) {
+    return m._11 == 1 && m._12 == 0 && m._21 == 0 && m._22 == 1 && m._31 == 0 && m._32 == 0;
+}
+
 }  // namespace
 
-uint32_t PremultipliedColor(const D2D1_COLOR_F& color, float opacity) {
-    const double a = double(Unit(color.a)) * Unit(opacity);
+uint32_t PremultipliedColor(const D2D1_COLOR_F& color) {
+    const double a = Unit(color.a);
     return ToByte(Unit(color.b) * a) | (ToByte(Unit(color.g) * a) << 8) |
            (ToByte(Unit(color.r) * a) << 16) | (ToByte(a) << 24);
 }
@@ -27,14 +31,6 @@ bool ValidExtendMode(D2D1_EXTEND_MODE mode) {
 
 bool ValidInterpolationMode(D2D1_BITMAP_INTERPOLATION_MODE mode) {
     return mode == D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR || mode == D2D1_BITMAP_INTERPOLATION_MODE_LINEAR;
-}
-
-Extend ToExtend(D2D1_EXTEND_MODE mode) {
-    switch (mode) {
-    case D2D1_EXTEND_MODE_WRAP: return Extend::Wrap;
-    case D2D1_EXTEND_MODE_MIRROR: return Extend::Mirror;
-    default: return Extend::Clamp;
-    }
 }
 
 template <class Interface>
@@ -104,9 +100,11 @@ void SolidColorBrush::SetColor(const D2D1_COLOR_F* color) {
     if (color) color_ = *color;
 }
 
+// Tessary's colours carry their own alpha; a brush opacity other than 1 is not drawn.
 HRESULT SolidColorBrush::ToPaint(const AxisMap&, Paint* paint) {
+    if (opacity_ != 1.0f) return Hr(D2DERR_UNSUPPORTED_OPERATION);
     paint->solid = true;
-    paint->color = PremultipliedColor(color_, opacity_);
+    paint->color = PremultipliedColor(color_);
     return paint->color == 0 ? S_FALSE : S_OK;
 }
 
@@ -156,10 +154,12 @@ HRESULT BitmapBrush::ToPaint(const AxisMap& worldToDevice, Paint* paint) {
     if (!bitmap_) return S_FALSE;
     if (bitmap_->Owner() != factory_) return Hr(D2DERR_WRONG_FACTORY);
     if (bitmap_->IsAlphaOnly()) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
-    AxisMap brushMap;
-    if (!ToAxisMap(transform_, &brushMap)) return Hr(D2DERR_UNSUPPORTED_OPERATION);
+    // Tessary paints its bitmaps untransformed, clamped and at full opacity; other brushes are not drawn.
+    if (!IsIdentity(transform_) || extendX_ != D2D1_EXTEND_MODE_CLAMP || extendY_ != D2D1_EXTEND_MODE_CLAMP ||
+        opacity_ != 1.0f)
+        return Hr(D2DERR_UNSUPPORTED_OPERATION);
     // Brush space is in DIPs; the bitmap's DPI turns them into texels.
-    const AxisMap toDevice = worldToDevice.After(brushMap);
+    const AxisMap& toDevice = worldToDevice;
     if (!toDevice.Invertible()) return S_FALSE;
     const Surface& pixels = bitmap_->Pixels();
     const double kx = bitmap_->DpiX() / 96.0, ky = bitmap_->DpiY() / 96.0;
@@ -173,12 +173,10 @@ HRESULT BitmapBrush::ToPaint(const AxisMap& worldToDevice, Paint* paint) {
     m.offsetX = -toDevice.offsetX * kx / toDevice.scaleX;
     m.scaleY = ky / toDevice.scaleY;
     m.offsetY = -toDevice.offsetY * ky / toDevice.scaleY;
-    m.extendX = ToExtend(extendX_);
-    m.extendY = ToExtend(extendY_);
     m.linear = interpolation_ == D2D1_BITMAP_INTERPOLATION_MODE_LINEAR;
     paint->solid = false;
-    paint->opacity = std::isnan(opacity_) ? 0.0f : std::clamp(opacity_, 0.0f, 1.0f);
-    return paint->opacity > 0 ? S_OK : S_FALSE;
+    paint->opacity = 1.0f;
+    return S_OK;
 }
 
 }  // namespace softd2d

@@ -23,7 +23,7 @@ protected:
 };
 
 // Premultiplies a straight colour in float and rounds each channel to nearest.
-uint32_t PremultipliedColor(const D2D1_COLOR_F& color, float opacity);
+uint32_t PremultipliedColor(const D2D1_COLOR_F& color);
 
 template <class Interface>
 class BrushBase : public Interface, public BrushSource, public RefCounted {
@@ -94,6 +94,5 @@ private:
 
 bool ValidExtendMode(D2D1_EXTEND_MODE mode);
 bool ValidInterpolationMode(D2D1_BITMAP_INTERPOLATION_MODE mode);
-Extend ToExtend(D2D1_EXTEND_MODE mode);
 
 }  // namespace softd2d

@@ -3,9 +3,8 @@
 
 namespace softd2d {
 
-// Draws into its own pixels and copies them to the bound DC at EndDraw. Until BindDC it has
-// no pixels: drawing passes succeed and change nothing, and it still creates resources and
-// compatible targets.
+// The device target: it has no pixels and cannot be bound to a DC. Drawing passes succeed and
+// change nothing; it creates resources and compatible targets.
 class DCRenderTarget final : public RenderTarget<ID2D1DCRenderTarget> {
 public:
     static HRESULT Create(Factory* factory, const D2D1_RENDER_TARGET_PROPERTIES& properties, ID2D1DCRenderTarget** out);
@@ -14,15 +13,6 @@ public:
 
 private:
     using RenderTarget::RenderTarget;
-
-    // The DC's current content is what the pass draws over.
-    void OnBeginDraw() override;
-    HRESULT OnEndDraw() override;
-    // Copies between the bound DC and the pixels.
-    bool Transfer(bool toDc);
-
-    HDC boundDc_ = nullptr;
-    POINT origin_ = {};
 };
 
 }  // namespace softd2d

@@ -46,10 +46,9 @@ public:
     uint64_t Rasterised() const { return rasterised_; }
 
 private:
-    // Face (held by the cache), size, device scale, sideways and measuring mode, and the glyph. Every
-    // text antialias mode starts from the same natural coverage (aliased text thresholds it once the
-    // run is composed) and DirectWrite renders a glyph the same wherever it lands, so neither the
-    // mode nor a subpixel position is part of the key.
+    // Face (held by the cache), size, device scale, sideways and measuring mode, and the glyph. Text is
+    // drawn in grayscale only and DirectWrite renders a glyph the same wherever it lands, so a
+    // subpixel position is not part of the key.
     struct Key {
         IDWriteFontFace* face;
         float emSize, scaleX, scaleY;

@@ -151,7 +151,7 @@ RectD RenderTarget<Interface>::AreaOf(const RectD& device) const {
 
 template <class Interface>
 void RenderTarget<Interface>::Fill(const RectD& area, const Paint& paint, const ImageMapping* mask, Operator op) {
-    if (!pixels_) return;  // a DC target never bound draws nowhere
+    if (!pixels_) return;  // the DC target draws nowhere
     FillArea(pixels_->Pixels(), area, paint, mask, op, scratch_, ActiveKernels());
 }
 
@@ -197,7 +197,6 @@ void RenderTarget<Interface>::BeginDraw() {
     clipStack_.clear();
     const Surface* s = pixels_ ? &pixels_->Pixels() : nullptr;
     clip_ = {0, 0, s ? double(s->width) : 0.0, s ? double(s->height) : 0.0};
-    OnBeginDraw();
 }
 
 template <class Interface>
@@ -216,7 +215,6 @@ HRESULT RenderTarget<Interface>::EndDraw(D2D1_TAG* tag1, D2D1_TAG* tag2) {
         clipStack_.clear();
         drawing_ = false;
         discarding_ = false;
-        if (SUCCEEDED(error_)) Record(OnEndDraw());
     }
     hr = error_;
     if (tag1) *tag1 = FAILED(hr) ? errorTag1_ : 0;

@@ -22,8 +22,6 @@ public:
     virtual ULONG STDMETHODCALLTYPE Release() = 0;
     // The target's IUnknown, its COM identity.
     virtual IUnknown* Identity() = 0;
-    // Null for a DC target that was never bound.
-    Bitmap* Pixels() const { return pixels_.Get(); }
 
 protected:
     RenderTargetState(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY, bool gdiCompatible);
@@ -31,9 +29,6 @@ protected:
 
     // Makes `pixels` the drawing surface; false when working memory runs out.
     bool UsePixels(ComPtr<Bitmap> pixels);
-    // The DC target copies from and to its DC around a drawing pass.
-    virtual void OnBeginDraw() {}
-    virtual HRESULT OnEndDraw() { return S_OK; }
 
     Factory* factory_;
     ComPtr<Bitmap> pixels_;

@@ -31,7 +31,6 @@ bool MapImage(const Bitmap& bitmap, double dl, double dt, double dr, double db,
     m->regionRight = static_cast<int>(std::clamp(std::ceil(sr), 0.0, double(pixels.width)));
     m->regionTop = static_cast<int>(std::clamp(std::floor(st), 0.0, double(pixels.height)));
     m->regionBottom = static_cast<int>(std::clamp(std::ceil(sb), 0.0, double(pixels.height)));
-    m->extendX = m->extendY = Extend::Clamp;
     m->linear = linear;
     return m->regionLeft < m->regionRight && m->regionTop < m->regionBottom;
 }
@@ -120,7 +119,7 @@ void RenderTarget<Interface>::Clear(const D2D1_COLOR_F* color) {
         // Targets that ignore alpha keep every pixel opaque.
         D2D1_COLOR_F c = *color;
         if (format_.alphaMode == D2D1_ALPHA_MODE_IGNORE) c.a = 1.0f;
-        paint.color = PremultipliedColor(c, 1.0f);
+        paint.color = PremultipliedColor(c);
     }
     // Clear ignores the transform but not the clip.
     Fill(clip_, paint, nullptr, Operator::Copy);

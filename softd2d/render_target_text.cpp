@@ -1,8 +1,5 @@
-// The text drawing calls of the render targets. DrawText lays its string out and draws the layout;
-// DrawTextLayout replays a layout through our own text renderer; DrawGlyphRun blends DirectWrite's
-// coverage of a run in the brush's paint. Errors are recorded for EndDraw, as for every drawing call.
-#include <cmath>
-
+// The text drawing calls of the render targets. DrawTextLayout replays a layout through our own text
+// renderer; DrawGlyphRun blends DirectWrite's coverage of a run in the brush's paint. Errors are recorded for EndDraw, as for every drawing call.
 #include "brushes.h"
 #include "factory.h"
 #include "render_target.h"
@@ -15,6 +12,10 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
                                            DWRITE_MEASURING_MODE measuring) {
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
+    // Tessary draws grayscale text; ClearType and aliased text are not drawn.
+    if (textAntialiasMode_ == D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE ||
+        textAntialiasMode_ == D2D1_TEXT_ANTIALIAS_MODE_ALIASED)
+        return RecordUnsupportedDrawing();
     if (!run || !brush || !run->fontFace || (run->glyphCount && !run->glyphIndices)) return Record(E_INVALIDARG);
     if (!OwnBrush(brush) || run->glyphCount == 0 || !pixels_) return;
     AxisMap map;
@@ -25,7 +26,7 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
     if (hr != S_OK) return Record(hr);  // S_FALSE: the brush paints nothing
     GlyphCoverage coverage;
     hr = Guarded([&] {
-        return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, map, measuring, textAntialiasMode_,
+        return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, map, measuring,
                                   OuterPixels(clip_));
     });
     if (FAILED(hr)) return Record(hr);
@@ -46,37 +47,11 @@ void RenderTarget<Interface>::DrawTextLayout(D2D1_POINT_2F origin, IDWriteTextLa
     Record(DrawLayoutOn(this, origin, layout, brush, options));
 }
 
+// Tessary lays its text out itself; a string drawn straight from a format is not supported.
 template <class Interface>
-void RenderTarget<Interface>::DrawText(const WCHAR* text, UINT length, IDWriteTextFormat* format,
-                                       const D2D1_RECT_F* layoutRect, ID2D1Brush* brush, D2D1_DRAW_TEXT_OPTIONS options,
-                                       DWRITE_MEASURING_MODE measuring) {
-    FactoryLock lock(factory_);
-    if (!CanDraw()) return;
-    if ((!text && length) || !format || !layoutRect || !brush || measuring > DWRITE_MEASURING_MODE_GDI_NATURAL)
-        return Record(E_INVALIDARG);
-    IDWriteFactory* dwrite = SharedDWriteFactory();
-    if (!dwrite) return Record(E_FAIL);
-    const FLOAT width = std::fmax(layoutRect->right - layoutRect->left, 0.0f);
-    const FLOAT height = std::fmax(layoutRect->bottom - layoutRect->top, 0.0f);
-    ComPtr<IDWriteTextLayout> layout;
-    HRESULT hr;
-    if (measuring == DWRITE_MEASURING_MODE_NATURAL) {
-        hr = dwrite->CreateTextLayout(text ? text : L"", length, format, width, height, layout.Out());
-    } else {
-        hr = dwrite->CreateGdiCompatibleTextLayout(text ? text : L"", length, format, width, height, dpiX_ / 96.0f,
-                                                   nullptr, measuring == DWRITE_MEASURING_MODE_GDI_NATURAL,
-                                                   layout.Out());
-    }
-    if (FAILED(hr)) return Record(hr);
-    // CLIP keeps the text inside the layout rectangle; the clip stack itself is not touched.
-    const RectD saved = clip_;
-    if (options & D2D1_DRAW_TEXT_OPTIONS_CLIP) {
-        AxisMap map;
-        if (!WorldToDevice(&map)) return;
-        clip_ = Intersect(clip_, MapRect(map, *layoutRect));
-    }
-    DrawTextLayout(D2D1_POINT_2F{layoutRect->left, layoutRect->top}, layout.Get(), brush, options);
-    clip_ = saved;
+void RenderTarget<Interface>::DrawText(const WCHAR*, UINT, IDWriteTextFormat*, const D2D1_RECT_F*, ID2D1Brush*,
+                                       D2D1_DRAW_TEXT_OPTIONS, DWRITE_MEASURING_MODE) {
+    RecordUnsupportedDrawing();
 }
 
 template void RenderTarget<ID2D1BitmapRenderTarget>::DrawGlyphRun(D2D1_POINT_2F, const DWRITE_GLYPH_RUN*, ID2D1Brush*, DWRITE_MEASURING_MODE);

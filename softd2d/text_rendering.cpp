@@ -152,7 +152,7 @@ ImageMapping GlyphCoverage::Mapping() const {
 
 HRESULT GlyphCoverage::Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, const DWRITE_GLYPH_RUN& run,
                                  D2D1_POINT_2F origin, const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
-                                 D2D1_TEXT_ANTIALIAS_MODE antialias, const RECT& limit) {
+                                 const RECT& limit) {
     bounds_ = {};
     alpha_.clear();
     surface_ = {};
@@ -164,11 +164,6 @@ HRESULT GlyphCoverage::Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, co
         return hr;
     }
     if (Empty()) return S_OK;
-    // Wine's DirectWrite, the only one softd2d ever runs on, faults while rendering
-    // DWRITE_RENDERING_MODE_ALIASED textures. Aliased text therefore takes the natural coverage
-    // and keeps the pixels at least half covered, which gives the same all-or-nothing result.
-    if (antialias == D2D1_TEXT_ANTIALIAS_MODE_ALIASED)
-        for (uint8_t& a : alpha_) a = a >= 128 ? 255 : 0;
     surface_.bits = alpha_.data();
     surface_.width = static_cast<int>(bounds_.right - bounds_.left);
     surface_.height = static_cast<int>(bounds_.bottom - bounds_.top);

@@ -29,11 +29,10 @@ public:
 
     // Rasterizes `run` with its baseline origin at `origin` (DIPs) mapped by `worldToDevice`,
     // keeping only the pixels inside `limit` (device pixels). DirectWrite's three ClearType
-    // subpixels are averaged into grayscale; aliased text keeps 0 or 255 per pixel. The run is
+    // subpixels are averaged into grayscale. The run is
     // composed from `glyphs` where it can be, and rasterised whole by DirectWrite otherwise.
     HRESULT Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                      const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring,
-                      D2D1_TEXT_ANTIALIAS_MODE antialias, const RECT& limit);
+                      const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit);
 
 private:
     HRESULT RasterizeWholeRun(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,

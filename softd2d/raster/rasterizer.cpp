@@ -52,23 +52,8 @@ int64_t FloorIndex(double v) {
     return static_cast<int64_t>(std::floor(v));
 }
 
-int Resolve(int64_t i, int lo, int hi, Extend extend) {
-    const int64_t n = hi - lo;
-    int64_t k = i - lo;
-    switch (extend) {
-    case Extend::Wrap:
-        k %= n;
-        if (k < 0) k += n;
-        break;
-    case Extend::Mirror:
-        k %= 2 * n;
-        if (k < 0) k += 2 * n;
-        if (k >= n) k = 2 * n - 1 - k;
-        break;
-    case Extend::Clamp:
-        k = std::clamp<int64_t>(k, 0, n - 1);
-        break;
-    }
+int Resolve(int64_t i, int lo, int hi) {
+    const int64_t k = std::clamp<int64_t>(i - lo, 0, hi - lo - 1);
     return static_cast<int>(lo + k);
 }
 
@@ -122,8 +107,8 @@ public:
                 int64_t texel;
                 uint32_t w;
                 LinearTap(m.scaleX, m.offsetX, pos, texel, w);
-                int i0 = Resolve(texel, m.regionLeft, m.regionRight, m.extendX);
-                int i1 = Resolve(texel + 1, m.regionLeft, m.regionRight, m.extendX);
+                int i0 = Resolve(texel, m.regionLeft, m.regionRight);
+                int i1 = Resolve(texel + 1, m.regionLeft, m.regionRight);
                 // A pair clamped onto one texel is rewritten as a neighbouring pair weighted
                 // wholly to that texel, so clamped rows keep the one-load pair kernel.
                 if (i0 == i1) {
@@ -141,7 +126,7 @@ public:
                 s.weight[i] = static_cast<uint16_t>(w);
             } else {
                 s.index0[i] = Resolve(FloorIndex(m.scaleX * pos + m.offsetX), m.regionLeft,
-                                      m.regionRight, m.extendX);
+                                      m.regionRight);
             }
         }
     }
@@ -151,14 +136,14 @@ public:
         const double pos = y + 0.5;
         if (!m_.linear) {
             const int r = Resolve(FloorIndex(m_.scaleY * pos + m_.offsetY), m_.regionTop,
-                                  m_.regionBottom, m_.extendY);
+                                  m_.regionBottom);
             return {Horizontal(r, -1)};
         }
         int64_t texel;
         uint32_t w;
         LinearTap(m_.scaleY, m_.offsetY, pos, texel, w);
-        const int r0 = Resolve(texel, m_.regionTop, m_.regionBottom, m_.extendY);
-        const int r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom, m_.extendY);
+        const int r0 = Resolve(texel, m_.regionTop, m_.regionBottom);
+        const int r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom);
         if (w == 0 || r0 == r1) return {Horizontal(r0, -1)};
         const uint32_t* a = Horizontal(r0, -1);
         return {a, Horizontal(r1, r0), w};
@@ -215,12 +200,12 @@ public:
                 int64_t texel;
                 uint32_t w;
                 LinearTap(m.scaleX, m.offsetX, pos, texel, w);
-                s.maskIndex0[i] = Resolve(texel, m.regionLeft, m.regionRight, m.extendX);
-                s.maskIndex1[i] = Resolve(texel + 1, m.regionLeft, m.regionRight, m.extendX);
+                s.maskIndex0[i] = Resolve(texel, m.regionLeft, m.regionRight);
+                s.maskIndex1[i] = Resolve(texel + 1, m.regionLeft, m.regionRight);
                 s.maskWeight[i] = static_cast<uint16_t>(w);
             } else {
                 s.maskIndex0[i] = Resolve(FloorIndex(m.scaleX * pos + m.offsetX), m.regionLeft,
-                                          m.regionRight, m.extendX);
+                                          m.regionRight);
             }
         }
     }
@@ -232,12 +217,12 @@ public:
             r0 = y + shiftY_;
         } else if (!m_.linear) {
             r0 = Resolve(FloorIndex(m_.scaleY * (y + 0.5) + m_.offsetY), m_.regionTop,
-                         m_.regionBottom, m_.extendY);
+                         m_.regionBottom);
         } else {
             int64_t texel;
             LinearTap(m_.scaleY, m_.offsetY, y + 0.5, texel, wy);
-            r0 = Resolve(texel, m_.regionTop, m_.regionBottom, m_.extendY);
-            r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom, m_.extendY);
+            r0 = Resolve(texel, m_.regionTop, m_.regionBottom);
+            r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom);
         }
         const uint8_t* a = m_.image->Row8(r0);
         if (directX_ && wy == 0) return a + x_ + shiftX_;

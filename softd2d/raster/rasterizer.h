@@ -6,16 +6,13 @@
 
 namespace softd2d {
 
-enum class Extend { Clamp, Wrap, Mirror };
-
 // Where each device pixel samples an image: texel coordinate = scale * device coordinate
 // + offset on each axis (pixel centres at +0.5 on both sides). Only texels inside the region
-// are read; coordinates outside it are folded back by the extend mode.
+// are read; coordinates outside it are clamped to its edge.
 struct ImageMapping {
     const Surface* image = nullptr;
     int regionLeft = 0, regionTop = 0, regionRight = 0, regionBottom = 0;
     double scaleX = 1, offsetX = 0, scaleY = 1, offsetY = 0;
-    Extend extendX = Extend::Clamp, extendY = Extend::Clamp;
     bool linear = false;
 };
 

@@ -140,9 +140,7 @@ TEST_F(OpacityMask, CopiesTakeTheMaskedPictureUntilTheSurfaceIsDrawnAgain)
 
     // The buffer kept its values: locking and unlocking again masks the same way.
     ASSERT_EQ(LockMask(source, RECT{0, 0, 1, 1}, lock), ZK_OK);
-    EXPECT_EQ(lock.bits[0], 0);
-    EXPECT_EQ(lock.bits[15], 128);
-    EXPECT_EQ(lock.bits[19], 255);
+    EXPECT_EQ((std::vector<uint8_t>{lock.bits[0], lock.bits[15], lock.bits[19]}), (std::vector<uint8_t>{0, 128, 255}));
     ASSERT_EQ(source->UnlockAlphaMask(), ZK_OK);
     Class_ZkGraphicSurfaceD2D* third = NewSurface(20, 10);
     ASSERT_EQ(source->DrawTo(third, &origin, nullptr, nullptr), ZK_OK);

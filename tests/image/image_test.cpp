@@ -17,29 +17,6 @@ const uint8_t kFilePixels[2][3][4] = {{{0, 0, 255, 255}, {255, 255, 255, 128}, {
 // The same pixels premultiplied, as read back (0xAARRGGBB).
 const std::vector<uint32_t> kDecoded{0xFFFF0000, 0x80808080, 0x00000000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
 
-bool WritePng(const std::wstring& path)
-{
-    IWICImagingFactory* wic = tessary::Context().wicFactory;
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    bool ok = wic && SUCCEEDED(wic->CreateStream(&stream)) &&
-              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-              SUCCEEDED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
-              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-              SUCCEEDED(frame->SetSize(3, 2));
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    ok = ok && SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGRA &&
-         SUCCEEDED(frame->WritePixels(2, 12, sizeof(kFilePixels),
-                                      const_cast<BYTE*>(&kFilePixels[0][0][0]))) &&
-         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-    for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, stream})
-        if (object)
-            object->Release();
-    return ok;
-}
-
 // The test pixels in `container`'s format, through WIC's own conversion to what the encoder takes.
 std::vector<uint8_t> Encode(const GUID& container)
 {
@@ -72,6 +49,15 @@ std::vector<uint8_t> Encode(const GUID& container)
     return bytes;
 }
 
+bool WriteBytes(const std::wstring& path, const void* data, size_t size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
+    CloseHandle(file);
+    return ok;
+}
+
 std::wstring TempFolder()
 {
     wchar_t folder[MAX_PATH];
@@ -94,7 +80,8 @@ protected:
         SurfaceTest::SetUp();
         folder = TempFolder();
         png = folder + L"\\pic.png";
-        ASSERT_TRUE(WritePng(png));
+        const std::vector<uint8_t> bytes = Encode(GUID_ContainerFormatPng);
+        ASSERT_TRUE(!bytes.empty() && WriteBytes(png, bytes.data(), bytes.size()));
     }
     void TearDown() override
     {
@@ -176,10 +163,7 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructed)
 {
     const std::wstring missing = folder + L"\\missing.png";
     const std::wstring notAnImage = folder + L"\\not-an-image.png";
-    HANDLE file = CreateFileW(notAnImage.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "plain text", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteBytes(notAnImage, "plain text", 10));
 
     Class_ZkImageD2D* image = NewImage();
     const ZkImageCreateInfo cases[] = {ImageRecord(missing.c_str()), ImageRecord(notAnImage.c_str()),
@@ -217,10 +201,7 @@ TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
                 mutated.resize(rng() % mutated.size());
             for (int flips = round % 4 * 3; flips > 0; --flips)
                 mutated[rng() % mutated.size()] = uint8_t(rng());
-            HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            WriteFile(out, mutated.data(), DWORD(mutated.size()), &written, nullptr);
-            CloseHandle(out);
+            ASSERT_TRUE(WriteBytes(path, mutated.data(), mutated.size()));
             Class_ZkImageD2D* image = NewImage();
             const uint32_t result = image->Create(&record);
             ASSERT_TRUE(result == ZK_OK || result == ZK_FAIL) << result;

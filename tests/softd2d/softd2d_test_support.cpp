@@ -76,6 +76,13 @@ void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel) {
     ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
 }
 
+const uint32_t* DibBits(HDC dc, size_t* count) {
+    DIBSECTION section = {};
+    if (!dc || GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) != sizeof(section)) return nullptr;
+    if (count) *count = size_t(section.dsBm.bmWidth) * section.dsBm.bmHeight;
+    return static_cast<const uint32_t*>(section.dsBm.bmBits);
+}
+
 std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
     std::vector<uint32_t> pixels;
     ComPtr<ID2D1GdiInteropRenderTarget> gdi;
@@ -84,11 +91,8 @@ std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
     target->BeginDraw();
     HDC dc = nullptr;
     EXPECT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
-    DIBSECTION section = {};
-    if (dc && GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) == sizeof(section)) {
-        const auto* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
-        pixels.assign(bits, bits + section.dsBm.bmWidth * section.dsBm.bmHeight);
-    }
+    size_t count = 0;
+    if (const uint32_t* bits = DibBits(dc, &count)) pixels.assign(bits, bits + count);
     EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
     EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
     return pixels;

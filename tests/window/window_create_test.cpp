@@ -54,8 +54,8 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     AdjustWindowRectEx(&expected, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_LAYERED);
     RECT outer{};
     GetWindowRect(handle, &outer);
-    EXPECT_EQ(outer.right - outer.left, expected.right - expected.left);
-    EXPECT_EQ(outer.bottom - outer.top, expected.bottom - expected.top);
+    EXPECT_EQ((RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top}),
+              (RECT{0, 0, expected.right - expected.left, expected.bottom - expected.top}));
 
     EXPECT_EQ(window->GetOpacity(), 255);
     EXPECT_EQ(window->reservedValue, 0x1234u);
