@@ -111,12 +111,14 @@ bool RenderTarget<Interface>::WorldToDevice(AxisMap* map) {
 }
 
 template <class Interface>
-HRESULT RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, const AxisMap& worldToDevice, Paint* paint,
-                                            ComPtr<BrushSource>* hold) {
+bool RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevice, Paint* paint,
+                                         ComPtr<BrushSource>* hold) {
+    if (!WorldToDevice(worldToDevice)) return false;
     *hold = Unwrap<BrushSource>(brush, IID_SoftBrush);
-    if (!*hold) return E_INVALIDARG;
-    if ((*hold)->Owner() != factory_) return Hr(D2DERR_WRONG_FACTORY);
-    return (*hold)->ToPaint(worldToDevice, paint);
+    HRESULT hr = E_INVALIDARG;
+    if (*hold) hr = (*hold)->Owner() != factory_ ? Hr(D2DERR_WRONG_FACTORY) : (*hold)->ToPaint(*worldToDevice, paint);
+    if (hr != S_OK) Record(hr);  // S_FALSE: the brush paints nothing
+    return hr == S_OK;
 }
 
 template <class Interface>

@@ -151,8 +151,9 @@ private:
     bool WorldToDevice(AxisMap* map);
     // Whether `brush` is one of this factory's; records the error when it is not.
     bool OwnBrush(ID2D1Brush* brush);
-    // Resolves a brush of this factory into paint; S_FALSE when it paints nothing.
-    HRESULT BrushPaint(ID2D1Brush* brush, const AxisMap& worldToDevice, Paint* paint, ComPtr<BrushSource>* hold);
+    // The world-to-device map and a brush of this factory resolved into paint; false, with any error
+    // recorded, when nothing is to be drawn.
+    bool BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevice, Paint* paint, ComPtr<BrushSource>* hold);
     // A bitmap of this factory that this target may read, or null with the error recorded.
     ComPtr<Bitmap> ReadableBitmap(ID2D1Bitmap* bitmap);
     RectD AreaOf(const RectD& device) const;

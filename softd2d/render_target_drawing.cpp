@@ -49,11 +49,9 @@ void RenderTarget<Interface>::FillRectangle(const D2D1_RECT_F* rect, ID2D1Brush*
     if (!CanDraw()) return;
     if (!rect || !brush) return Record(E_INVALIDARG);
     AxisMap map;
-    if (!WorldToDevice(&map)) return;
     Paint paint;
     ComPtr<BrushSource> hold;
-    const HRESULT hr = BrushPaint(brush, map, &paint, &hold);
-    if (hr != S_OK) return Record(hr);
+    if (!BrushPaint(brush, &map, &paint, &hold)) return;
     Fill(AreaOf(MapRect(map, *rect)), paint, nullptr, Operator::SourceOver);
 }
 
@@ -95,11 +93,9 @@ void RenderTarget<Interface>::FillOpacityMask(ID2D1Bitmap* mask, ID2D1Brush* bru
     if (!alpha) return;
     if (!alpha->IsAlphaOnly()) return Record(Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT));
     AxisMap map;
-    if (!WorldToDevice(&map)) return;
     Paint paint;
     ComPtr<BrushSource> hold;
-    const HRESULT hr = BrushPaint(brush, map, &paint, &hold);
-    if (hr != S_OK) return Record(hr);
+    if (!BrushPaint(brush, &map, &paint, &hold)) return;
     const D2D1_RECT_F whole = WholeBitmapInDips(*alpha.Get());
     const D2D1_RECT_F& dest = destination ? *destination : whole;
     ImageMapping maskMap;

@@ -19,13 +19,11 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
     if (!run || !brush || !run->fontFace || (run->glyphCount && !run->glyphIndices)) return Record(E_INVALIDARG);
     if (!OwnBrush(brush) || run->glyphCount == 0 || !pixels_) return;
     AxisMap map;
-    if (!WorldToDevice(&map)) return;
     Paint paint;
     ComPtr<BrushSource> hold;
-    HRESULT hr = BrushPaint(brush, map, &paint, &hold);
-    if (hr != S_OK) return Record(hr);  // S_FALSE: the brush paints nothing
+    if (!BrushPaint(brush, &map, &paint, &hold)) return;
     GlyphCoverage coverage;
-    hr = Guarded([&] {
+    const HRESULT hr = Guarded([&] {
         return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, map, measuring,
                                   OuterPixels(clip_));
     });
