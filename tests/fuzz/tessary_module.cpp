@@ -1,6 +1,5 @@
 #include "tessary_module.h"
 #include "support/softd2d_control.h"
-#include <gdiplus.h>
 
 namespace tessary_test {
 
@@ -30,18 +29,6 @@ bool TessaryModule::Load()
     Resolve(module, 24, removePrivateFont);
     return createSurface && createImage && createWindow && initialize && uninitialize && setDeviceLostHandler &&
            onDeviceLost && addPrivateFont && removePrivateFont;
-}
-
-void StartGdiplusAndCom()
-{
-    static bool started = [] {
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        return true;
-    }();
-    (void)started;
 }
 
 } // namespace tessary_test

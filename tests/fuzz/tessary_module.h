@@ -1,6 +1,7 @@
 // tessary.dll as a host sees it: loaded at run time, every export found by its ordinal.
 #pragma once
 
+#include "support/host_environment.h"
 #include <Tessary.h>
 
 namespace tessary_test {
@@ -20,8 +21,5 @@ struct TessaryModule {
     // Loads the library beside the test and resolves all nine exports; false when any is missing.
     bool Load();
 };
-
-// Starts GDI+ and COM on this thread as a host must before initialising.
-void StartGdiplusAndCom();
 
 } // namespace tessary_test

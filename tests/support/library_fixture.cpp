@@ -1,4 +1,5 @@
 #include "library_fixture.h"
+#include "host_environment.h"
 #include "frame/registries.h"
 #include "softd2d_control.h"
 #include <Tessary.h>
@@ -10,10 +11,7 @@ void StartHostEnvironment()
 {
     static bool started = [] {
         tessary::ProcessAttach(nullptr);
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        StartGdiplusAndCom();
         return true;
     }();
     (void)started;
