@@ -2,6 +2,7 @@
 // GDI interop and turns the pixels whose alpha exceeds a threshold into one region; GetGdiplusBitmap
 // hands the host a GDI+ bitmap whose pixels replace the surface's at the end of the next pass.
 #include "frame/context.h"
+#include "surface/region_builder.h"
 #include "surface/surface.h"
 #include <gdiplus.h>
 #include <wrl/client.h>
@@ -76,106 +77,12 @@ void CopyThroughInterop(ID2D1RenderTarget* target, HDC into, int32_t width, int3
     }
 }
 
-// GDI builds a region from RGNDATA one rectangle at a time, each union costing as much as the
-// region already made, so many rectangles at once take quadratic time. Runs are therefore made
-// into regions a bounded chunk at a time, and the chunks are joined pairwise, like the digits of a
-// binary counter, for n log n work and the same region.
-class ChunkedRegionBuilder {
-public:
-    ChunkedRegionBuilder(int32_t columns, int32_t rows) : _bounds{0, 0, columns, rows} {}
-    ~ChunkedRegionBuilder()
-    {
-        for (HRGN level : _levels)
-            if (level)
-                DeleteObject(level);
-    }
-    ChunkedRegionBuilder(const ChunkedRegionBuilder&) = delete;
-    ChunkedRegionBuilder& operator=(const ChunkedRegionBuilder&) = delete;
-
-    void Add(const RECT& run)
-    {
-        _rects[_count++] = run;
-        if (_count == kChunk)
-            Flush();
-    }
-
-    // The whole region, or null when GDI refused a part of it.
-    HRGN Finish()
-    {
-        if (_count || (!_failed && !AnyLevel()))
-            Flush(); // an empty region is still one region
-        HRGN result = nullptr;
-        for (HRGN& level : _levels) {
-            if (!level)
-                continue;
-            if (!result)
-                result = level;
-            else if (CombineRgn(result, result, level, RGN_OR) == ERROR)
-                _failed = true;
-            if (level != result)
-                DeleteObject(level);
-            level = nullptr;
-        }
-        if (_failed && result) {
-            DeleteObject(result);
-            result = nullptr;
-        }
-        return result;
-    }
-
-private:
-    static constexpr DWORD kChunk = 128;
-    static constexpr int kLevels = 40;
-
-    bool AnyLevel() const
-    {
-        for (HRGN level : _levels)
-            if (level)
-                return true;
-        return false;
-    }
-
-    void Flush()
-    {
-        struct {
-            RGNDATAHEADER header;
-            RECT rects[kChunk];
-        } data;
-        const DWORD size = DWORD(sizeof(RGNDATAHEADER) + _count * sizeof(RECT));
-        data.header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, _count, size, _bounds};
-        std::copy(_rects, _rects + _count, data.rects);
-        _count = 0;
-        HRGN carry = ExtCreateRegion(nullptr, size, reinterpret_cast<const RGNDATA*>(&data));
-        if (!carry) {
-            _failed = true;
-            return;
-        }
-        for (HRGN& level : _levels) {
-            if (!level) {
-                level = carry;
-                return;
-            }
-            if (CombineRgn(carry, carry, level, RGN_OR) == ERROR)
-                _failed = true;
-            DeleteObject(level);
-            level = nullptr;
-        }
-        DeleteObject(carry); // more chunks than the counter holds: cannot happen below 2^40 chunks
-        _failed = true;
-    }
-
-    RECT _bounds;
-    RECT _rects[kChunk];
-    DWORD _count = 0;
-    HRGN _levels[kLevels] = {};
-    bool _failed = false;
-};
-
 // One rectangle (start, row, end, row + 1) per run of pixels whose alpha exceeds the threshold,
 // row by row from the top, left to right.
 HRGN RegionFromAlpha(const uint8_t* pixels, int32_t columns, int32_t rows, uint8_t threshold)
 {
-    ChunkedRegionBuilder region(columns, rows);
+    // Runs are disjoint and come in GDI's own order, so large chunks stay cheap.
+    RegionBuilder region(RegionBuilder::kMaxChunk);
     for (int32_t row = 0; row < rows; ++row) {
         const uint8_t* line = pixels + size_t(row) * size_t(columns) * 4;
         int32_t x = 0;

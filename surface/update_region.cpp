@@ -1,8 +1,8 @@
 // The surface's update region: rectangles and regions join it, readers fold what is pending first.
 #include "surface/region.h"
+#include "surface/region_builder.h"
 #include "surface/surface.h"
 #include <algorithm>
-#include <memory>
 #include <new>
 
 using namespace tessary;
@@ -115,22 +115,11 @@ void Class_ZkGraphicSurfaceD2D::FoldUpdateRegion()
 {
     if (pendingUpdates.empty())
         return;
-    // One region made of all pending rectangles, then one union: GDI's result does not depend on the
-    // order in which rectangles are united.
-    const size_t count = pendingUpdates.size();
-    const size_t size = sizeof(RGNDATAHEADER) + count * sizeof(RECT);
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
-    HRGN pending = nullptr;
-    if (buffer) {
-        auto* data = reinterpret_cast<RGNDATA*>(buffer.get());
-        RECT bounds = pendingUpdates.front();
-        for (const RECT& r : pendingUpdates)
-            Unite(bounds, r);
-        data->rdh = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, DWORD(count), DWORD(count * sizeof(RECT)),
-                                  bounds};
-        std::copy(pendingUpdates.begin(), pendingUpdates.end(), reinterpret_cast<RECT*>(data->Buffer));
-        pending = ExtCreateRegion(nullptr, DWORD(size), data);
-    }
+    // Overlapping rectangles: small chunks keep each union short (16 measured best for a frame's worth).
+    RegionBuilder builder(16);
+    for (const RECT& r : pendingUpdates)
+        builder.Add(r);
+    HRGN pending = builder.Finish();
     const bool united = pending && CombineRgn(updateRegion.handle, updateRegion.handle, pending, RGN_OR) != ERROR;
     if (pending)
         DeleteObject(pending);

@@ -28,11 +28,13 @@ Cache& TheCache()
     return cache;
 }
 
-// The format's address, the two flags, then the text.
-std::wstring KeyOf(const LayoutKey& key)
+// The format's address, the two flags, then the text. Under GraphicsLock one buffer serves every key,
+// so a lookup allocates nothing once the buffer has grown; only a new entry copies it.
+const std::wstring& KeyOf(const LayoutKey& key)
 {
     constexpr size_t kPointerChars = sizeof(void*) / sizeof(wchar_t);
-    std::wstring k(kPointerChars + 1 + key.length, L'\0');
+    static std::wstring k;
+    k.resize(kPointerChars + 1 + key.length);
     const uintptr_t address = reinterpret_cast<uintptr_t>(key.format);
     std::memcpy(k.data(), &address, sizeof(address));
     k[kPointerChars] = static_cast<wchar_t>((key.underline ? 1 : 0) | (key.strikeout ? 2 : 0));
@@ -63,12 +65,12 @@ void CacheLayout(const LayoutKey& key, IDWriteTextLayout* layout, const RECT& bo
 {
     try {
         Cache& cache = TheCache();
-        std::wstring k = KeyOf(key);
+        const std::wstring& k = KeyOf(key);
         if (cache.index.count(k))
             return;
         cache.entries.push_front(Entry{k, layout, bounds});
         try {
-            cache.index.emplace(std::move(k), cache.entries.begin());
+            cache.index.emplace(cache.entries.front().key, cache.entries.begin());
         } catch (...) {
             cache.entries.pop_front();
             return;

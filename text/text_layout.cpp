@@ -55,6 +55,13 @@ LOGFONTW LogFontOf(const Gdiplus::Font* font) noexcept
 
 std::wstring FormatKey(const LOGFONTW& font)
 {
+    std::wstring key;
+    WriteFormatKey(font, key);
+    return key;
+}
+
+void WriteFormatKey(const LOGFONTW& font, std::wstring& key)
+{
     // Written out by hand: this runs for every string drawn or measured, and swprintf costs more
     // than the rest of the cache lookup.
     const auto append = [](std::wstring& to, long long value) {
@@ -71,7 +78,6 @@ std::wstring FormatKey(const LOGFONTW& font)
             to += digits[--count];
     };
     const size_t faceLength = wcsnlen(font.lfFaceName, LF_FACESIZE);
-    std::wstring key;
     key.reserve(faceLength + 24);
     key.assign(font.lfFaceName, faceLength);
     append(key, font.lfHeight);
@@ -79,7 +85,6 @@ std::wstring FormatKey(const LOGFONTW& font)
     append(key, font.lfWeight);
     key += L',';
     append(key, static_cast<uint8_t>(font.lfItalic));
-    return key;
 }
 
 IDWriteTextFormat* AcquireTextFormat(const LOGFONTW& font) noexcept
@@ -88,7 +93,9 @@ IDWriteTextFormat* AcquireTextFormat(const LOGFONTW& font) noexcept
     if (!factory)
         return nullptr;
     try {
-        std::wstring key = FormatKey(font);
+        // Under GraphicsLock: one key buffer serves every lookup, and only a new format copies it.
+        static std::wstring key;
+        WriteFormatKey(font, key);
         TextFormatMap& cache = TextFormatCache();
         if (auto found = cache.find(key); found != cache.end()) {
             found->second->AddRef();
@@ -110,7 +117,7 @@ IDWriteTextFormat* AcquireTextFormat(const LOGFONTW& font) noexcept
         if (FAILED(hr) || !format)
             return nullptr;
         try {
-            cache.emplace(std::move(key), format);
+            cache.emplace(key, format);
         } catch (...) {
             format->Release();
             return nullptr;

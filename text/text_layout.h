@@ -19,6 +19,8 @@ LOGFONTW LogFontOf(const Gdiplus::Font* font) noexcept;
 // The face name directly followed by "height,weight,italic". Underline and strikeout are left out: they
 // are applied per layout, so fonts differing only in them share a format.
 std::wstring FormatKey(const LOGFONTW& font);
+// The same key written over `key`, whose storage is reused: no allocation once it has grown.
+void WriteFormatKey(const LOGFONTW& font, std::wstring& key);
 
 // The format for the font from TextFormatCache, created and cached on a miss, with one reference for
 // the caller; null when DirectWrite refuses the font (nothing is cached then).

@@ -60,11 +60,15 @@ uint32_t Class_ZkWindowD2D::Present()
     if (!Context().updateLayeredWindowIndirect || !modified)
         return ZK_OK;
 
-    // Only the client area exists on screen.
+    // Only the client area exists on screen; a region already inside it is left as it is.
     FoldUpdateRegion();
-    SetRectRgn(updateRegion.scratch, 0, 0, clientWidth, clientHeight);
-    CombineRgn(updateRegion.handle, updateRegion.handle, updateRegion.scratch, RGN_AND);
-    DropGdiplusRegion(updateRegion);
+    RECT box{};
+    GetRgnBox(updateRegion.handle, &box);
+    if (box.left < 0 || box.top < 0 || box.right > clientWidth || box.bottom > clientHeight) {
+        SetRectRgn(updateRegion.scratch, 0, 0, clientWidth, clientHeight);
+        CombineRgn(updateRegion.handle, updateRegion.handle, updateRegion.scratch, RGN_AND);
+        DropGdiplusRegion(updateRegion);
+    }
 
     if (IsUsableRegionHandle(updateRegion.handle) && GetRegionData(updateRegion.handle, 0, nullptr) >= 1) {
         EndDrawPass();
