@@ -72,17 +72,32 @@ void Section(const char* title) { std::printf("\n%s\n", title); }
 
 void Figure(const char* what, double seconds) { std::printf("  %-46s %10.1f us\n", what, seconds * 1e6); }
 
-void Row(const char* what, double ours, double reference, const char* referenceName, double target)
+namespace {
+
+void PrintRow(const char* what, double ours, double reference, const char* referenceName, double target,
+              double scale, const char* unit)
 {
     const double ratio = ours / reference;
-    std::printf("  %-46s %10.1f us  %-18s %10.1f us  ratio %6.3f", what, ours * 1e6, referenceName, reference * 1e6,
-                ratio);
+    std::printf("  %-46s %10.1f %-2s  %-18s %10.1f %-2s  ratio %6.3f", what, ours * scale, unit, referenceName,
+                reference * scale, unit, ratio);
     if (target > 0) {
         const bool met = ratio <= target;
         allMet = allMet && met;
         std::printf("  (target <= %.3f: %s)", target, met ? "met" : "MISSED");
     }
     std::printf("\n");
+}
+
+} // namespace
+
+void Row(const char* what, double ours, double reference, const char* referenceName, double target)
+{
+    PrintRow(what, ours, reference, referenceName, target, 1e6, "us");
+}
+
+void FactorRow(const char* what, double ours, double reference, const char* referenceName, double target)
+{
+    PrintRow(what, ours, reference, referenceName, target, 1, "x");
 }
 
 bool AllMet() { return allMet; }

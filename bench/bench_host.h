@@ -41,6 +41,8 @@ void Measure(std::vector<Case*> cases, int rounds);
 // A report row: ours against a reference measured in the same run; the target is the largest ratio
 // (ours / reference) that meets it, or 0 for none.
 void Row(const char* what, double ours, double reference, const char* referenceName, double target);
+// The same for two factors (growths, say) rather than times.
+void FactorRow(const char* what, double ours, double reference, const char* referenceName, double target);
 // A row of one figure, in microseconds.
 void Figure(const char* what, double seconds);
 void Section(const char* title);
