@@ -53,15 +53,14 @@ TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurf
     ASSERT_EQ(surface->Create(&record), ZK_OK);
     const RECT left{0, 0, 20, 20}, right{120, 50, 140, 70};
     ASSERT_EQ(surface->FillRect(kOpaqueRed, &left), ZK_OK);
-    ClearUpdates();
     const POINT at{100, 50};
     RECT drawn{};
     ASSERT_EQ(surface->DrawTo(window, &at, nullptr, &drawn), ZK_OK);
     EXPECT_EQ(drawn, (RECT{100, 50, 140, 70}));
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_EQ(Updates()[0].dirty, (RECT{100, 50, 140, 70}));
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, 0, {{{100, 50, 120, 70}, kRedPixel}}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->dirty, (RECT{100, 50, 140, 70}));
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{100, 50, 120, 70}, kRedPixel}}));
 
     // The window as the source: blue beside the red, the area marked again, copied back out.
     const RECT part{100, 50, 140, 70};
@@ -112,9 +111,7 @@ TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
     if (Quillon().refuseLocks) {
         Quillon().refuseLocks(1);
         EXPECT_EQ(window->Present(), ZK_FAIL);
-        QuillonLockSite site{};
-        Quillon().lastLockSite(&site);
-        EXPECT_EQ(site.line, 411u);
+        EXPECT_EQ(LastLockLine(), 411u);
         EXPECT_EQ(window->modified, 1u);
         EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 1u);
     }
@@ -144,8 +141,9 @@ TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
 
     const RECT r{0, 0, 10, 10};
     ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
-    ASSERT_EQ(window->Present(), 0u);
-    EXPECT_EQ(Updates().back().blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
+    const LayeredUpdate* later = PresentOnce(window);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
 
     ClearUpdates();
     EXPECT_EQ(window->SetOpacity(0), 0u);
@@ -165,8 +163,7 @@ TEST_F(Presentation, LostDeviceAtPresentationPostsTheNoticeAndStillConsumes)
     window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    MSG message{};
-    EXPECT_TRUE(PeekMessageW(&message, messageWindow, WM_APP + 40, WM_APP + 40, PM_REMOVE));
+    EXPECT_TRUE(DeviceLostPosted(WM_APP + 40));
     EXPECT_EQ(window->modified, 0u);
     EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
 }

@@ -40,21 +40,13 @@ protected:
         DestroyWindow(_backdrop);
     }
 
-    Class_ZkWindowD2D* ShownWindow()
-    {
-        WindowParams params;
-        params.x = kLeft;
-        params.y = kTop;
-        return NewWindow(params);
-    }
-
 private:
     HWND _backdrop = nullptr;
 };
 
-TEST_F(Screen, PresentedRectanglesAppearWhereTheyWereDrawn)
+TEST_F(Screen, PresentedRectanglesAppearWhereDrawnAndTheShapeCutsTheWindow)
 {
-    Class_ZkWindowD2D* window = ShownWindow();
+    Class_ZkWindowD2D* window = NewWindow({.x = kLeft, .y = kTop});
     EXPECT_TRUE(PixelsAre(ScreenPixels(kArea), 300, 200, kGreenScreen)) << "a new window is transparent";
 
     const RECT red{10, 10, 50, 50}, blue{200, 100, 250, 150};
@@ -62,11 +54,7 @@ TEST_F(Screen, PresentedRectanglesAppearWhereTheyWereDrawn)
     ASSERT_EQ(window->FillRect(kOpaqueBlue, &blue), 0u);
     ASSERT_EQ(window->Present(), 0u);
     EXPECT_TRUE(PixelsAre(ScreenPixels(kArea), 300, 200, kGreenScreen, {{red, 0xFF0000}, {blue, 0x0000FF}}));
-}
 
-TEST_F(Screen, ShapeCutsTheWindowAndNoShapeRestoresIt)
-{
-    Class_ZkWindowD2D* window = ShownWindow();
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
     ASSERT_EQ(window->Present(), 0u);

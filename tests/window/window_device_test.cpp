@@ -33,10 +33,9 @@ TEST_F(WindowDevice, DeviceLossRecoveryRenewsTargetSurfaceAndShape)
 
     // The host redraws, still shaped. (The blank, wholly marked own target is the surface tests'.)
     ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, 0, {{{0, 0, 150, 200}, kBluePixel}}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{0, 0, 150, 200}, kBluePixel}}));
 
     Class_ZkWindowD2D* unready = NewWindowObject();
     EXPECT_EQ(unready->RecreateWindowTarget(), 0u) << "nothing registered to renew";

@@ -103,6 +103,27 @@ Class_ZkWindowD2D* WindowTest::NewWindow(const WindowParams& params)
     return window;
 }
 
+const LayeredUpdate* WindowTest::PresentOnce(Class_ZkWindowD2D* window)
+{
+    ClearUpdates();
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_EQ(Updates().size(), 1u);
+    return Updates().size() == 1 ? &Updates()[0] : nullptr;
+}
+
+bool WindowTest::DeviceLostPosted(UINT message)
+{
+    MSG posted{};
+    return PeekMessageW(&posted, messageWindow, message, message, PM_REMOVE);
+}
+
+uint32_t WindowTest::LastLockLine()
+{
+    QuillonLockSite site{};
+    Quillon().lastLockSite(&site);
+    return site.line;
+}
+
 std::vector<uint32_t> ScreenPixels(const RECT& area)
 {
     HDC screen = GetDC(nullptr);

@@ -61,6 +61,12 @@ protected:
     Class_ZkWindowD2D* NewWindowObject();
     // Created from the params; the test fails when Create does not return 0.
     Class_ZkWindowD2D* NewWindow(const WindowParams& params = {});
+    // Presents after clearing the record; the one update it made, or null (and a failure) otherwise.
+    const LayeredUpdate* PresentOnce(Class_ZkWindowD2D* window);
+    // Whether the device-lost notice `message` was posted to messageWindow (and takes it off the queue).
+    bool DeviceLostPosted(UINT message);
+    // The source line of the last guard taken or refused.
+    static uint32_t LastLockLine();
 
 public:
     // Calls made since the last ClearUpdates; forwarded to the system when `forward` is set.

@@ -32,22 +32,9 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlace)
     EXPECT_EQ(RegionRects(window->updateRegion.handle), (std::vector<RECT>{RECT{0, 0, 400, 300}}));
 
     // The host redraws and presents; SetClientSize itself does not present.
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_EQ(Updates()[0].windowSize.cx, 400);
-}
-
-TEST_F(WindowOperations, ClientSizeFitsAFramedWindow)
-{
-    WindowParams params;
-    params.style = WS_OVERLAPPEDWINDOW;
-    Class_ZkWindowD2D* window = NewWindow(params);
-    const SIZE size{420, 260};
-    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
-    RECT client{};
-    GetClientRect(window->windowHandle, &client);
-    EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->windowSize.cx, 400);
 }
 
 TEST_F(WindowOperations, SurfaceOnlyClientSizeLeavesTheSystemWindow)
@@ -88,9 +75,7 @@ TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
     if (Quillon().refuseLocks) {
         Quillon().refuseLocks(1);
         EXPECT_EQ(window->SetClientSize(&size, 0), ZK_FAIL);
-        QuillonLockSite site{};
-        Quillon().lastLockSite(&site);
-        EXPECT_EQ(site.line, 646u);
+        EXPECT_EQ(LastLockLine(), 646u);
         EXPECT_EQ(window->clientWidth, 300);
     }
     if (SoftD2D().Present()) {
@@ -111,22 +96,32 @@ TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
     }
 }
 
+// The cursor is stored, set only when it changes, and WM_SETCURSOR never reaches a host handler.
 TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
 {
     Class_ZkWindowD2D* unready = NewWindowObject();
     HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
     HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+    ASSERT_NE(cross, wait);
     EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
     EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
 
-    WindowParams params;
-    params.cursor = wait;
-    Class_ZkWindowD2D* window = NewWindow(params);
+    Class_ZkWindowD2D* window = NewWindow({.cursor = wait});
     EXPECT_EQ(window->SetWindowCursor(cross), wait);
     EXPECT_EQ(GetCursor(), cross) << "a new cursor is set at once";
     SetCursor(wait);
     EXPECT_EQ(window->SetWindowCursor(cross), cross) << "the same cursor again is only stored";
     EXPECT_EQ(GetCursor(), wait);
+
+    static bool handled;
+    handled = false;
+    window->SetMessageHandler(WM_SETCURSOR, [](HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
+        return handled = true;
+    });
+    EXPECT_EQ(window->SendWindowMessage(WM_SETCURSOR, WPARAM(window->windowHandle), MAKELPARAM(HTCAPTION, 0)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), cross);
+    EXPECT_FALSE(handled);
 }
 
 TEST_F(WindowOperations, HandlesActivityMessagesAndReservedSlot)

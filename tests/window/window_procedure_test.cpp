@@ -1,5 +1,5 @@
 // The window procedure and the host's message handlers: the handler table's states and codes,
-// the cursor, painting, and the window property at destruction.
+// painting, and the window property at destruction.
 #include "window_fixture.h"
 
 using namespace window_test;
@@ -58,22 +58,6 @@ TEST_F(WindowProcedure, HandlersNeedACreatedWindowAndReceiveTheMessage)
     EXPECT_EQ(call.zkWindow, static_cast<Class_ZkWindow*>(window));
     EXPECT_EQ(window->RemoveMessageHandler(m), Second);
     EXPECT_TRUE(window->handlers->empty());
-}
-
-TEST_F(WindowProcedure, CursorMessagesNeverReachAHostHandler)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
-    HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
-    ASSERT_NE(cross, wait);
-    window->SetMessageHandler(WM_SETCURSOR, First);
-
-    EXPECT_EQ(window->SetWindowCursor(cross), nullptr);
-    SetCursor(wait);
-    EXPECT_EQ(window->SendWindowMessage(WM_SETCURSOR, WPARAM(window->windowHandle), MAKELPARAM(HTCAPTION, 0)),
-              TRUE);
-    EXPECT_EQ(GetCursor(), cross);
-    EXPECT_TRUE(g_calls.empty());
 }
 
 TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
