@@ -1,10 +1,10 @@
-// tessary.dll driven exactly as a host drives it, compiled from include/ only: in the g++ flavour
-// against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC mode) as a Visual C++ host is,
-// against the MSVC-ABI DLLs. A small check harness stands in for a test framework, which would need
-// a compiled C++ library that the MSVC-ABI build does not have.
+// tessary.dll driven exactly as a host drives it, compiled from include/ and the host's start of GDI+
+// and COM only: in the g++ flavour against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC
+// mode) as a Visual C++ host is, against the MSVC-ABI DLLs. A small check harness stands in for a test
+// framework, which would need a compiled C++ library that the MSVC-ABI build does not have.
+#include "support/host_environment.h"
 #include <Tessary.h>
 #include <d2d1.h>
-#include <gdiplus.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,11 +27,10 @@ void Check(bool passed, const char* text, int line)
 
 #if defined(__MINGW32__)
 // A g++ host's string is libstdc++'s std::wstring, as the g++ tessary.dll's.
-struct HostString {
-    std::wstring text;
-    explicit HostString(const wchar_t* initial) : text(initial) {}
-    std::wstring* Pointer() { return &text; }
-    std::wstring Text() const { return text; }
+struct HostString : std::wstring {
+    using std::wstring::wstring;
+    std::wstring* Pointer() { return this; }
+    std::wstring Text() const { return *this; }
 };
 #else
 // A Visual C++ host's std::wstring in a release build. This host is compiled with libc++'s headers,
@@ -264,26 +263,21 @@ void SlotsAndPartsOfOneObject()
 void CreateRecordChecksComeFirstAndChangeNothing()
 {
     Class_QUOR* surface = Make(CreateInstance_ZkGraphicSurfaceD2D);
-    ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE_IMPL, 28, 0, 100, 50, 0x1234};
-    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_FOURCC);
-    s.fourcc = ZK_FOURCC_SURFACE;
-    s.size = 32;
-    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_SIZE);
-    s.size = 28;
-    CHECK_EQ(surface->Create(&s), ZK_FAIL); // no window target is registered under the key
-    CHECK_EQ(surface->Create(nullptr), ZK_FAIL);
+    const ZkSurfaceCreateInfo s[] = {{ZK_FOURCC_SURFACE_IMPL, 28, 0, 100, 50, 0x1234},
+                                     {ZK_FOURCC_SURFACE, 32, 0, 100, 50, 0x1234},
+                                     {ZK_FOURCC_SURFACE, 28, 0, 100, 50, 0x1234}}; // no target under the key
+    CHECK(surface->Create(&s[0]) == ZK_E_WRONG_FOURCC && surface->Create(&s[1]) == ZK_E_WRONG_SIZE &&
+          surface->Create(&s[2]) == ZK_FAIL && surface->Create(nullptr) == ZK_FAIL);
     CHECK_EQ(OnDeviceLostTessaryInternal(), 0u); // a surface that was never created cannot be rebuilt
     CHECK_EQ(surface->Release(), 0u);            // which takes it out of the rebuild
     CHECK_EQ(OnDeviceLostTessaryInternal(), 1u);
 
     Class_QUOR* image = Make(CreateInstance_ZkImageD2D);
-    ZkImageCreateInfo i{ZK_FOURCC_SURFACE, 28, 0, L"missing.png", 0x1234};
-    CHECK_EQ(image->Create(&i), ZK_E_WRONG_FOURCC);
-    i.fourcc = ZK_FOURCC_IMAGE;
-    i.size = 32;
-    CHECK_EQ(image->Create(&i), ZK_E_WRONG_SIZE);
-    i.size = 28;
-    CHECK_EQ(image->Create(&i), ZK_FAIL); // the file does not exist
+    const ZkImageCreateInfo i[] = {{ZK_FOURCC_SURFACE, 28, 0, L"missing.png", 0x1234},
+                                   {ZK_FOURCC_IMAGE, 32, 0, L"missing.png", 0x1234},
+                                   {ZK_FOURCC_IMAGE, 28, 0, L"missing.png", 0x1234}}; // the file does not exist
+    CHECK(image->Create(&i[0]) == ZK_E_WRONG_FOURCC && image->Create(&i[1]) == ZK_E_WRONG_SIZE &&
+          image->Create(&i[2]) == ZK_FAIL);
     auto* imageInterface = Query<Class_ZkImage>(image, ZK_FOURCC_IMAGE);
     HostString path(L"untouched");
     CHECK_EQ(imageInterface->GetFilePath(path.Pointer()), ZK_FAIL);
@@ -337,12 +331,8 @@ void EverySlotOnCreatedObjects()
 {
     Class_QUOR* windowObject = Make(CreateInstance_ZkWindowD2D);
     auto* window = Query<Class_ZkWindow>(windowObject, ZK_FOURCC_WINDOW);
-    CREATESTRUCTW block{};
-    block.hInstance = GetModuleHandleW(nullptr);
-    block.cx = 64;
-    block.cy = 48;
-    block.lpszName = L"Host test";
-    block.lpszClass = L"TessaryHostTest";
+    CREATESTRUCTW block{nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, 48, 64, 0, 0, 0, L"Host test",
+                        L"TessaryHostTest", 0};
     ZkWindowCreateInfo w{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr, nullptr, nullptr,
                          SW_SHOWNOACTIVATE, 0};
     CHECK_EQ(window->Create(&w), ZK_OK);
@@ -470,30 +460,18 @@ void EverySlotOnCreatedObjects()
 
 } // namespace
 
+#define RUN(test) (currentCase = #test, test())
+
 int wmain()
 {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const struct {
-        const char* name;
-        void (*run)();
-    } cases[] = {
-        {"ExportsAgreeWithTheirOrdinals", ExportsAgreeWithTheirOrdinals},
-        {"InitialiseAndUninitialiseInAnyOrder", InitialiseAndUninitialiseInAnyOrder},
-        {"QueryInterfaceMatrixAndReferenceCounts", QueryInterfaceMatrixAndReferenceCounts},
-        {"SlotsAndPartsOfOneObject", SlotsAndPartsOfOneObject},
-        {"CreateRecordChecksComeFirstAndChangeNothing", CreateRecordChecksComeFirstAndChangeNothing},
-        {"EverySlotOnCreatedObjects", EverySlotOnCreatedObjects},
-    };
-    for (const auto& c : cases) {
-        currentCase = c.name;
-        c.run();
-    }
+    tessary_test::StartGdiplusAndCom();
+    RUN(ExportsAgreeWithTheirOrdinals);
+    RUN(InitialiseAndUninitialiseInAnyOrder);
+    RUN(QueryInterfaceMatrixAndReferenceCounts);
+    RUN(SlotsAndPartsOfOneObject);
+    RUN(CreateRecordChecksComeFirstAndChangeNothing);
+    RUN(EverySlotOnCreatedObjects);
     UninitializeTessaryInternal();
-    CoUninitialize();
-    Gdiplus::GdiplusShutdown(token);
     std::printf(failures ? "%d check(s) failed\n" : "all host checks passed\n", failures);
     return failures ? 1 : 0;
 }
