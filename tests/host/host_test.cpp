@@ -2,6 +2,7 @@
 // and COM only: in the g++ flavour against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC
 // mode) as a Visual C++ host is, against the MSVC-ABI DLLs. A small check harness stands in for a test
 // framework, which would need a compiled C++ library that the MSVC-ABI build does not have.
+#include "bitmap_file.h"
 #include "support/host_environment.h"
 #include <Tessary.h>
 #include <d2d1.h>
@@ -309,23 +310,6 @@ LRESULT Doubler(HWND, UINT, WPARAM wParam, LPARAM, Class_ZkWindow*)
     return LRESULT(wParam * 2);
 }
 
-// Writes a 2 x 1 opaque 32-bit BMP: blue on the left, yellow on the right.
-std::wstring WriteBitmapFile()
-{
-    const uint32_t pixels[2] = {0xFF0000FF, 0xFFFFFF00};
-    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, sizeof(pixels), 0, 0, 0, 0};
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
-    const BITMAPFILEHEADER file{0x4D42, DWORD(offset + sizeof(pixels)), 0, 0, offset};
-    wchar_t path[MAX_PATH];
-    GetFullPathNameW(L"host_test_image.bmp", MAX_PATH, path, nullptr);
-    FILE* out = _wfopen(path, L"wb");
-    fwrite(&file, sizeof(file), 1, out);
-    fwrite(&info, sizeof(info), 1, out);
-    fwrite(pixels, sizeof(pixels), 1, out);
-    fclose(out);
-    return path;
-}
-
 // Every slot of every interface on created objects: a window, a surface drawing into it, an image.
 void EverySlotOnCreatedObjects()
 {
@@ -433,7 +417,8 @@ void EverySlotOnCreatedObjects()
     device->Release();
 
     // An image decoded from a file, and its path read into the host's own string.
-    const std::wstring file = WriteBitmapFile();
+    const uint32_t blueYellow[2] = {0xFF0000FF, 0xFFFFFF00}; // blue on the left, yellow on the right
+    const std::wstring file = WriteBitmapFile(L"host_test_image.bmp", 2, 1, blueYellow);
     Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
     const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, L"host_test_image.bmp", reinterpret_cast<uint64_t>(handle)};
     CHECK_EQ(imageObject->Create(&i), ZK_OK);
