@@ -165,12 +165,9 @@ void ExportsAgreeWithTheirOrdinals()
 
 void InitialiseAndUninitialiseInAnyOrder()
 {
-    UninitializeTessaryInternal(); // never initialised: harmless
-    UninitializeTessaryInternal();
-    CHECK_EQ(InitializeTessaryInternal(), 1u);
-    CHECK_EQ(InitializeTessaryInternal(), 1u); // a second initialise reports success
-    UninitializeTessaryInternal();
-    UninitializeTessaryInternal();
+    UninitializeTessaryInternal(), UninitializeTessaryInternal(); // never initialised: harmless
+    CHECK(InitializeTessaryInternal() == 1 && InitializeTessaryInternal() == 1); // a second one succeeds too
+    UninitializeTessaryInternal(), UninitializeTessaryInternal();
     CHECK_EQ(InitializeTessaryInternal(), 1u); // from the loaded state, initialise starts afresh
 }
 
@@ -255,9 +252,7 @@ void SlotsAndPartsOfOneObject()
           static_cast<Class_QUOR*>(device) == object);
     CHECK(static_cast<Class_ZkGraphicSurface*>(window) == surface &&
           static_cast<Class_ZkGraphicSurface*>(device) == surface);
-    device->Release();
-    surface->Release();
-    window->Release();
+    device->Release(), surface->Release(), window->Release();
     CHECK_EQ(object->Release(), 0u);
 }
 
@@ -288,21 +283,17 @@ void CreateRecordChecksComeFirstAndChangeNothing()
 
     Class_QUOR* window = Make(CreateInstance_ZkWindowD2D);
     ZkWindowCreateInfo w{};
-    w.fourcc = ZK_FOURCC_WINDOW;
-    w.size = 80;
+    w.fourcc = ZK_FOURCC_WINDOW, w.size = 80;
     CHECK_EQ(window->Create(&w), ZK_E_WINDOW_WRONG_SIZE);
     // Failures inside window creation are thrown to its one clean-up handler (in the MSVC-ABI
     // flavour through msvcrt.dll's exception handling): without a creation block, and when the
     // system refuses the window (an owner that is no window).
     w.size = 76;
     CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
-    CREATESTRUCTW orphan{};
-    orphan.hwndParent = reinterpret_cast<HWND>(0x1234);
-    orphan.lpszClass = L"TessaryHostOrphan";
+    CREATESTRUCTW orphan{nullptr, nullptr, nullptr, reinterpret_cast<HWND>(0x1234), 0, 0, 0, 0, 0, nullptr,
+                         L"TessaryHostOrphan", 0};
     w.creation = &orphan;
-    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
-    CHECK_EQ(window->IsCreated(), 0u);
-    CHECK_EQ(window->Release(), 0u);
+    CHECK(window->Create(&w) == ZK_E_CREATE_WINDOW_FAILED && window->IsCreated() == 0 && window->Release() == 0);
 }
 
 LRESULT Doubler(HWND, UINT, WPARAM wParam, LPARAM, Class_ZkWindow*)
@@ -322,23 +313,19 @@ void EverySlotOnCreatedObjects()
     CHECK_EQ(window->Create(&w), ZK_OK);
     const HWND handle = window->GetWindowHandle();
     CHECK(IsWindow(handle));
-    CHECK(window->SetMessageHandler(WM_APP, Doubler) == nullptr);
-    CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 42);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_OK);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_HANDLER_ALREADY_SUSPENDED);
+    CHECK(window->SetMessageHandler(WM_APP, Doubler) == nullptr && window->SendWindowMessage(WM_APP, 21, 0) == 42);
+    CHECK(window->SuspendMessageHandler(WM_APP) == ZK_OK &&
+          window->SuspendMessageHandler(WM_APP) == ZK_E_HANDLER_ALREADY_SUSPENDED);
     CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 0); // DefWindowProcW
-    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_OK);
-    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_E_HANDLER_NOT_SUSPENDED);
-    CHECK(window->RemoveMessageHandler(WM_APP) == Doubler);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_NO_HANDLER);
-    CHECK_EQ(window->IsActive(), BOOL(GetActiveWindow() == handle));
-    CHECK(window->GetInstanceHandle() == GetModuleHandleW(nullptr));
+    CHECK(window->ResumeMessageHandler(WM_APP) == ZK_OK &&
+          window->ResumeMessageHandler(WM_APP) == ZK_E_HANDLER_NOT_SUSPENDED);
+    CHECK(window->RemoveMessageHandler(WM_APP) == Doubler && window->SuspendMessageHandler(WM_APP) == ZK_E_NO_HANDLER);
+    CHECK(window->IsActive() == BOOL(GetActiveWindow() == handle) &&
+          window->GetInstanceHandle() == GetModuleHandleW(nullptr));
     const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window->SetWindowCursor(arrow);
     CHECK(window->SetWindowCursor(nullptr) == arrow);
-    CHECK_EQ(window->GetOpacity(), 255);
-    CHECK_EQ(window->SetOpacity(200), ZK_OK);
-    CHECK_EQ(window->GetOpacity(), 200);
+    CHECK(window->GetOpacity() == 255 && window->SetOpacity(200) == ZK_OK && window->GetOpacity() == 200);
     window->SetShape(NewRegion(0, 0, 64, 48)); // the window takes the host's region object over
     window->Reserved15();
 
@@ -346,15 +333,13 @@ void EverySlotOnCreatedObjects()
     // bottom-right quarter cleared again to transparent.
     Class_QUOR* surfaceObject = Make(CreateInstance_ZkGraphicSurfaceD2D);
     const ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE, 28, 0, 32, 16, reinterpret_cast<uint64_t>(handle)};
-    CHECK_EQ(surfaceObject->Create(&s), ZK_OK);
-    CHECK_EQ(surfaceObject->Create(&s), ZK_E_ALREADY_CREATED);
+    CHECK(surfaceObject->Create(&s) == ZK_OK && surfaceObject->Create(&s) == ZK_E_ALREADY_CREATED);
     auto* surface = Query<Class_ZkGraphicSurface>(surfaceObject, ZK_FOURCC_SURFACE);
     CHECK(surface->Reserved0() == ZK_FAIL && surface->Reserved1(nullptr) == ZK_FAIL);
     const RECT left{0, 0, 16, 16}, right{16, 0, 32, 16}, whole{0, 0, 32, 16}, quarter{0, 0, 8, 8};
-    CHECK_EQ(surface->FillRect(0xFF0000FF, &left), ZK_OK);
-    CHECK_EQ(surface->ClearRect(&right, 0xFF00FF00), ZK_OK);
     Class_ZkRegion* region = NewRegion(16, 8, 32, 16);
-    CHECK_EQ(surface->ClearRegion(region), ZK_OK);
+    CHECK(surface->FillRect(0xFF0000FF, &left) == ZK_OK && surface->ClearRect(&right, 0xFF00FF00) == ZK_OK &&
+          surface->ClearRegion(region) == ZK_OK);
     std::vector<uint32_t> p = Pixels(surfaceObject, 32, 16);
     CHECK(p[0] == 0xFFFF0000 && p[15 * 32 + 15] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[7 * 32 + 31] == 0xFF00FF00 &&
           p[8 * 32 + 16] == 0 && p[15 * 32 + 31] == 0);
@@ -374,9 +359,8 @@ void EverySlotOnCreatedObjects()
     surface->SetUpdateOnClear(1);
     uint8_t* bits = nullptr;
     int32_t width = 0, height = 0, stride = 0;
-    CHECK_EQ(surface->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
-    CHECK(bits && width == 32 && height == 16 && stride >= 32);
-    CHECK_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    CHECK(surface->LockAlphaMask(&whole, &bits, &width, &height, &stride) == ZK_OK && bits && width == 32 &&
+          height == 16 && stride >= 32 && surface->UnlockAlphaMask() == ZK_OK);
 
     // Into the window: plain at (0, 0), at half opacity at (32, 0), twice the size at (0, 16).
     auto* windowSurface = Query<Class_ZkGraphicSurface>(windowObject, ZK_FOURCC_SURFACE);
@@ -390,8 +374,7 @@ void EverySlotOnCreatedObjects()
     CHECK(p[0] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[8 * 64 + 16] == 0);
     CHECK((p[32] >> 24) >= 0x7F && (p[32] >> 24) <= 0x81 && (p[32] & 0xFFFF) == 0 && p[40] == 0);
     CHECK(p[17 * 64 + 1] == 0xFFFF0000 && p[23 * 64 + 7] == 0xFFFF0000 && p[24 * 64 + 8] == 0);
-    CHECK_EQ(window->Invalidate(nullptr), ZK_OK);
-    CHECK_EQ(window->Present(), ZK_OK);
+    CHECK(window->Invalidate(nullptr) == ZK_OK && window->Present() == ZK_OK);
 
     // Text in a host-made GDI+ font, and the surface's GDI+ bitmap read through the host's classes.
     Gdiplus::Font font(L"Liberation Sans", 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
@@ -405,11 +388,8 @@ void EverySlotOnCreatedObjects()
     // The device operations ('QGSX').
     auto* device = Query<Class_ZkSurfaceDevice>(surfaceObject, ZK_FOURCC_SURFACE_IMPL);
     ID2D1DCRenderTarget* windowTarget = device->GetWindowRenderTarget();
-    CHECK(windowTarget != nullptr);
-    windowTarget->Release();
-    device->BeginDrawPass();
-    device->EndDrawPass();
-    device->ReleaseTextFormats();
+    CHECK(windowTarget && windowTarget->Release() > 0); // the registry keeps its reference
+    device->BeginDrawPass(), device->EndDrawPass(), device->ReleaseTextFormats();
     CHECK_EQ(device->RecreateDeviceResources(), ZK_OK); // a new, blank own target
     CHECK(Pixels(surfaceObject, 32, 16)[0] == 0);
     const SIZE smaller{20, 10};
@@ -422,19 +402,15 @@ void EverySlotOnCreatedObjects()
     Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
     const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, L"host_test_image.bmp", reinterpret_cast<uint64_t>(handle)};
     CHECK_EQ(imageObject->Create(&i), ZK_OK);
-    p = Pixels(imageObject, 2, 1);
-    CHECK(p[0] == 0xFF0000FF && p[1] == 0xFFFFFF00);
+    CHECK(Pixels(imageObject, 2, 1) == std::vector<uint32_t>(blueYellow, blueYellow + 2));
     auto* image = Query<Class_ZkImage>(imageObject, ZK_FOURCC_IMAGE);
     HostString small(L"a"), large(L"a string on the heap, longer than the path");
     CHECK(image->GetFilePath(small.Pointer()) == ZK_OK && small.Text() == file);
     CHECK(image->GetFilePath(large.Pointer()) == ZK_OK && large.Text() == file);
     CHECK_EQ(OnDeviceLostTessaryInternal(), 1u); // every object can be rebuilt
 
-    image->Release();
-    CHECK_EQ(imageObject->Release(), 0u);
-    windowSurface->Release();
-    surface->Release();
-    CHECK_EQ(surfaceObject->Release(), 0u);
+    image->Release(), windowSurface->Release(), surface->Release();
+    CHECK(imageObject->Release() == 0 && surfaceObject->Release() == 0);
     DeleteRegion(region);
     CHECK_EQ(windowObject->ResetData(), 0u);
     CHECK(windowObject->IsCreated() == 0 && window->GetWindowHandle() == nullptr);
