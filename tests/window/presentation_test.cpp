@@ -152,18 +152,3 @@ TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
     // The surface keeps its pixels: opacity is applied by the system, not drawn.
     EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, 0xFFFFFFFF, {{r, kRedPixel}}));
 }
-
-TEST_F(Presentation, LostDeviceAtPresentationPostsTheNoticeAndStillConsumes)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkWindowD2D* window = NewWindow();
-    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 40);
-    const RECT r{0, 0, 30, 30};
-    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
-    window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
-    ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    EXPECT_EQ(window->Present(), 0u);
-    EXPECT_TRUE(DeviceLostPosted(WM_APP + 40));
-    EXPECT_EQ(window->modified, 0u);
-    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
-}

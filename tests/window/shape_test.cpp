@@ -1,5 +1,5 @@
-// The window's shape: the mask built from the region, presentation composed through it, and the
-// shape following size changes and replacement.
+// The window's shape: the mask built from the region, presentation composed through it, the shape
+// following size changes and replacement, and device faults at presentation.
 #include "window_fixture.h"
 #include <Tessary.h>
 
@@ -47,14 +47,20 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
     EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, kRedPixel));
 }
 
-TEST_F(Shape, ReplacedShapesAreDestroyed)
+TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
 {
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
+    EXPECT_NE(unready->shapeRegion, nullptr);
+    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
+    EXPECT_EQ(unready->ResetData(), 0u);
+    EXPECT_EQ(unready->shapeRegion, nullptr);
+
     Class_ZkWindowD2D* window = NewWindow();
     Class_ZkRegion* first = NewHostRegion({RECT{0, 0, 10, 10}});
     HRGN handle = first->handle, scratch = first->scratch;
     window->SetShape(first);
     EXPECT_EQ(window->shapeRegion, first);
-    EXPECT_NE(GetObjectType(handle), 0u);
     window->SetShape(first);
     EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
     window->SetShape(NewHostRegion({RECT{0, 0, 20, 20}}));
@@ -82,24 +88,22 @@ TEST_F(Shape, ShapeFollowsTheClientSize)
     EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
 }
 
-TEST_F(Shape, ShapeBeforeCreationIsKeptAndReleasedWithTheObject)
-{
-    Class_ZkWindowD2D* window = NewWindowObject();
-    window->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
-    EXPECT_NE(window->shapeRegion, nullptr);
-    EXPECT_EQ(window->shapeMask, nullptr) << "no client area yet";
-    EXPECT_EQ(window->compositionTarget, nullptr);
-    EXPECT_EQ(window->ResetData(), 0u);
-    EXPECT_EQ(window->shapeRegion, nullptr);
-}
-
-// Faults of the composition: without its target the presentation goes on unshaped; a device lost
-// while composing posts the notice and still consumes the update region.
-TEST_F(Shape, CompositionFaultsLeaveThePresentationWhole)
+// Device faults at presentation: a lost device at the own target's EndDraw or while composing posts
+// the notice and still consumes the update region; without a composition target the presentation goes
+// on unshaped.
+TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
     SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    const RECT r{0, 0, 30, 30};
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
+    window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
+    ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
+
     ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
     EXPECT_NE(window->shapeMask, nullptr) << "the mask stays for the next rebuild";
@@ -115,5 +119,5 @@ TEST_F(Shape, CompositionFaultsLeaveThePresentationWhole)
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->compositionTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
     EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
-    EXPECT_EQ(window->modified, 0u);
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 }
