@@ -26,7 +26,7 @@ struct LayeredUpdate {
     POINT sourcePoint{};
     BLENDFUNCTION blend{};
     RECT dirty{};
-    std::vector<uint32_t> pixels; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
+    std::vector<uint32_t> pixels{}; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
 };
 
 struct WindowParams {
@@ -39,7 +39,6 @@ struct WindowParams {
     HICON icon = nullptr;
     HCURSOR cursor = nullptr;
     HWND parent = nullptr;
-    HMENU menu = nullptr;
     uint32_t reserved = 0;
 };
 
