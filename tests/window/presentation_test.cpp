@@ -108,13 +108,11 @@ TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
     Class_ZkWindowD2D* window = NewWindow();
     ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     ClearUpdates();
-    if (Quillon().refuseLocks) {
-        Quillon().refuseLocks(1);
-        EXPECT_EQ(window->Present(), ZK_FAIL);
-        EXPECT_EQ(LastLockLine(), 411u);
-        EXPECT_EQ(window->modified, 1u);
-        EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 1u);
-    }
+    Quillon().refuseLocks(1);
+    EXPECT_EQ(window->Present(), ZK_FAIL);
+    EXPECT_EQ(LastLockLine(), 411u);
+    EXPECT_EQ(window->modified, 1u);
+    EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 1u);
 
     // Without the system's UpdateLayeredWindowIndirect nothing is presented and the region keeps growing.
     tessary::Context().updateLayeredWindowIndirect = nullptr;

@@ -40,6 +40,7 @@ void WindowTest::SetUp()
 {
     tessary_test::StartHostEnvironment();
     ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    ASSERT_TRUE(Quillon().refuseLocks && Quillon().lastLockSite && Quillon().heldLocks) << "our Quillon build";
     _system = tessary::Context().updateLayeredWindowIndirect;
     g_system = _system;
     tessary::Context().updateLayeredWindowIndirect = &RecordLayeredUpdate;

@@ -12,10 +12,7 @@
 
 namespace window_test {
 
-using tessary_test::SoftD2DControl;
-inline const SoftD2DControl& SoftD2D() { return tessary_test::SoftD2D(); }
-
-using tessary_test::Quillon;
+using tessary_test::SoftD2D, tessary_test::Quillon;
 
 // One UpdateLayeredWindowIndirect call as the library made it: the record as passed (its pointers only
 // compared with null), what they pointed at, and the source pixels at that moment.
@@ -82,9 +79,7 @@ private:
     tessary::UpdateLayeredWindowIndirectFn _system = nullptr;
 };
 
-using tessary_test::CopyDC;
-using tessary_test::ReadPixels;
-using tessary_test::RegionRects;
+using tessary_test::CopyDC, tessary_test::ReadPixels, tessary_test::RegionRects;
 // What the screen shows in `area`, 0x00RRGGBB, rows top down; empty on failure.
 std::vector<uint32_t> ScreenPixels(const RECT& area);
 // The window's own surface pixels.
@@ -93,7 +88,6 @@ std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 
 using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kRedPixel, tessary_test::kBluePixel;
-
 using tessary_test::PixelsAre;
 
 } // namespace window_test
