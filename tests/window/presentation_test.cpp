@@ -8,7 +8,7 @@ using namespace window_test;
 
 class Presentation : public WindowTest {};
 
-TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
+TEST_F(Presentation, EachRectangleOfTheClippedUpdateRegionIsOneLayeredUpdate)
 {
     Class_ZkWindowD2D* window = NewWindow();
     const RECT red{10, 10, 50, 50}, blue{200, 100, 250, 150};
@@ -42,6 +42,23 @@ TEST_F(Presentation, EachRectangleOfTheUpdateRegionIsOneLayeredUpdate)
     EXPECT_EQ(window->Present(), 0u);
     EXPECT_EQ(window->Invalidate(nullptr), 0u);
     EXPECT_TRUE(Updates().empty());
+
+    // An invalidated area is clipped to the client area.
+    const RECT beyond{-10, -10, 400, 400};
+    EXPECT_EQ(window->Invalidate(&beyond), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
+    // Present leaves the update box as the last change of the region made it.
+    EXPECT_EQ(window->updateBox.x, -10.0f);
+    EXPECT_EQ(window->updateBox.width, 410.0f);
+
+    // Wholly outside: the region is consumed without any update.
+    ClearUpdates();
+    const RECT outside{500, 500, 600, 600};
+    EXPECT_EQ(window->Invalidate(&outside), 0u);
+    EXPECT_TRUE(Updates().empty());
+    EXPECT_EQ(window->modified, 0u);
 }
 
 TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurface)
@@ -72,27 +89,6 @@ TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurf
     EXPECT_EQ(drawn, (RECT{0, 0, 40, 20}));
     EXPECT_TRUE(PixelsAre(ReadPixels(surface->ownTarget), 40, 20, kBluePixel, {{left, kRedPixel}}));
     surface->Release();
-}
-
-TEST_F(Presentation, InvalidatedAreaIsClippedToTheClientArea)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    ClearUpdates();
-    const RECT beyond{-10, -10, 400, 400};
-    EXPECT_EQ(window->Invalidate(&beyond), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
-    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
-    // Present leaves the update box as the last change of the region made it.
-    EXPECT_EQ(window->updateBox.x, -10.0f);
-    EXPECT_EQ(window->updateBox.width, 410.0f);
-
-    // Wholly outside: the region is consumed without any update.
-    ClearUpdates();
-    const RECT outside{500, 500, 600, 600};
-    EXPECT_EQ(window->Invalidate(&outside), 0u);
-    EXPECT_TRUE(Updates().empty());
-    EXPECT_EQ(window->modified, 0u);
 }
 
 TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)

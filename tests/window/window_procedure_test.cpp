@@ -1,18 +1,13 @@
 // The window procedure and the host's message handlers: the handler table's states and codes,
 // painting, and the window property at destruction.
 #include "window_fixture.h"
+#include <tuple>
 
 using namespace window_test;
 
 namespace {
 
-struct Call {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    Class_ZkWindow* zkWindow;
-};
+using Call = std::tuple<HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*>; // as the handler received them
 std::vector<Call> g_calls;
 
 // Handlers that record the call and answer `Result`.
@@ -52,10 +47,7 @@ TEST_F(WindowProcedure, HandlersNeedACreatedWindowAndReceiveTheMessage)
     EXPECT_TRUE(window->handlers->empty());
     EXPECT_EQ(window->SetMessageHandler(m, Second), nullptr);
     EXPECT_EQ(window->SendWindowMessage(m, 5, 6), 222);
-    ASSERT_EQ(g_calls.size(), 1u);
-    const Call& call = g_calls[0];
-    EXPECT_TRUE(call.window == window->windowHandle && call.message == m && call.wParam == 5 && call.lParam == 6);
-    EXPECT_EQ(call.zkWindow, static_cast<Class_ZkWindow*>(window));
+    EXPECT_EQ(g_calls, (std::vector<Call>{{window->windowHandle, m, 5, 6, static_cast<Class_ZkWindow*>(window)}}));
     EXPECT_EQ(window->RemoveMessageHandler(m), Second);
     EXPECT_TRUE(window->handlers->empty());
 }
@@ -104,5 +96,5 @@ TEST_F(WindowProcedure, DestroyHandlerRunsThenThePropertyGoes)
     unhandled->SetMessageHandler(WM_NCDESTROY, First);
     DestroyWindow(unhandled->windowHandle);
     ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].message, UINT(WM_NCDESTROY));
+    EXPECT_EQ(std::get<UINT>(g_calls[0]), UINT(WM_NCDESTROY));
 }
