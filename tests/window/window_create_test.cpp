@@ -8,7 +8,8 @@ using namespace window_test;
 
 class WindowCreate : public WindowTest {};
 
-TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
+// Create's guard is taken at its line with the build stamp; reset goes on when its guard is refused.
+TEST_F(WindowCreate, GuardsOfCreateAndReset)
 {
     Class_ZkWindowD2D* window = NewWindowObject();
     WindowRecord record(WindowParams{});
@@ -25,9 +26,21 @@ TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
     EXPECT_TRUE(std::wcslen(site.time) == 8 && site.time[2] == L':' && site.time[5] == L':') << site.time;
     EXPECT_EQ(window->windowHandle, nullptr) << "a refused guard touches nothing";
 
-    const uint32_t heldBefore = Quillon().heldLocks();
+    const uint32_t held = Quillon().heldLocks();
     ASSERT_EQ(window->Create(&record.info), 0u);
-    EXPECT_EQ(Quillon().heldLocks(), heldBefore) << "every guard taken is given back";
+    EXPECT_EQ(Quillon().heldLocks(), held) << "every guard taken is given back";
+
+    HWND handle = window->windowHandle;
+    ASSERT_EQ(LockObjectAt(window, L"", 0, L"", L""), 0u); // held further out by the host
+    Quillon().refuseLocks(1);
+    EXPECT_EQ(window->ResetData(), 0u);
+    EXPECT_EQ(window->IsCreated(), 0u);
+    EXPECT_EQ(window->windowTarget, nullptr);
+    EXPECT_EQ(Quillon().heldLocks(), held + 1) << "the unlock after the refusal releases nothing";
+    EXPECT_EQ(LastLockLine(), 163u);
+    UnlockObjectAt(window);
+    EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
+    DestroyWindow(handle); // the host's, once reset
 }
 
 TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
@@ -109,21 +122,23 @@ TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
 // or lock behind, and Create may be tried again.
 TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
 {
+    const wchar_t* kClass = L"TessaryTestFailingCreate"; // no other test makes windows of it
     Class_ZkWindowD2D* window = NewWindowObject();
     const uint32_t heldBefore = Quillon().heldLocks();
     const LONG live = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
     const size_t registered = tessary::WindowTargets().size();
     auto expectReset = [&] {
         EXPECT_TRUE(!window->IsCreated() && !window->windowHandle && !window->windowTarget && !window->handlers);
-        EXPECT_EQ(FindWindowW(L"TessaryTestWindow", nullptr), nullptr);
+        EXPECT_EQ(FindWindowW(kClass, nullptr), nullptr);
         EXPECT_EQ(tessary::WindowTargets().size(), registered);
         if (SoftD2D().Present()) {
             EXPECT_EQ(SoftD2D().liveObjectCount(), live);
         }
         EXPECT_EQ(Quillon().heldLocks(), heldBefore);
     };
-    WindowRecord orphan({.style = WS_CHILD, .parent = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0))});
-    WindowRecord nameless({.className = nullptr}), noBlock({});
+    const HWND noWindow = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
+    WindowRecord orphan({.style = WS_CHILD, .className = kClass, .parent = noWindow});
+    WindowRecord nameless({.className = nullptr}), noBlock({.className = kClass});
     noBlock.info.creation = nullptr;
     for (WindowRecord* record : {&orphan, &nameless, &noBlock}) {
         EXPECT_EQ(window->Create(&record->info), ZK_E_CREATE_WINDOW_FAILED);
@@ -131,7 +146,7 @@ TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
     }
     // No window target; then a window target but no surface: the target is unregistered and released
     // again, and the system window made for the attempt does not outlive it.
-    WindowRecord good({});
+    WindowRecord good({.className = kClass});
     for (SoftD2DResourceKind kind : {SOFTD2D_RESOURCE_DC_TARGET, SOFTD2D_RESOURCE_COMPATIBLE_TARGET}) {
         if (!SoftD2D().Present())
             break;
@@ -167,19 +182,4 @@ TEST_F(WindowCreate, ResetReleasesEveryDeviceObjectAndLeavesTheSystemWindow)
     EXPECT_EQ(window->Create(&again.info), 0u);
     EXPECT_EQ(window->ResetData(), 0u);
     EXPECT_EQ(window->ResetData(), 0u) << "a second reset has nothing left to do";
-}
-
-TEST_F(WindowCreate, ResetGoesOnWhenTheGuardIsRefused)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    const uint32_t held = Quillon().heldLocks();
-    ASSERT_EQ(LockObjectAt(window, L"", 0, L"", L""), 0u); // held further out by the host
-    Quillon().refuseLocks(1);
-    EXPECT_EQ(window->ResetData(), 0u);
-    EXPECT_EQ(window->IsCreated(), 0u);
-    EXPECT_EQ(window->windowTarget, nullptr);
-    EXPECT_EQ(Quillon().heldLocks(), held + 1) << "the unlock after the refusal releases nothing";
-    EXPECT_EQ(LastLockLine(), 163u);
-    UnlockObjectAt(window);
-    EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
 }
