@@ -107,16 +107,27 @@ protected:
 
 } // namespace
 
-TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSize)
+TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSizeAndKeepsTheFullPath)
 {
+    // A relative path is made full; an absolute one stays as written.
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
     Class_ZkImageD2D* image = NewImage();
-    ASSERT_EQ(CreateImage(image, png.c_str()), ZK_OK);
+    const uint32_t created = CreateImage(image, L"pic.png");
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(created, ZK_OK);
+    EXPECT_EQ(PathOf(image), png);
+    const std::wstring unnormalised = folder + L"\\sub\\..\\pic.png";
+    Class_ZkImageD2D* absolute = NewImage();
+    EXPECT_EQ(CreateImage(absolute, unnormalised.c_str()), ZK_OK);
+    EXPECT_EQ(PathOf(absolute), unnormalised) << "the parent segment stays";
+
     SIZE size{};
     EXPECT_EQ(image->GetSize(&size), ZK_OK);
     EXPECT_EQ(size.cx * 10 + size.cy, 32);
     EXPECT_EQ(ReadPixels(image), kDecoded) << "a half-transparent white pixel is held as 128 in all four channels";
     EXPECT_TRUE(RegionIs(image->updateRegion.handle, {{0, 0, 3, 2}})) << "all of a new image is worth copying";
-    EXPECT_EQ(PathOf(image), png);
 
     // Created once: a second Create changes nothing.
     const std::wstring other = folder + L"\\other.png";
@@ -136,22 +147,6 @@ TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSize)
     std::vector<uint32_t> expected = kDecoded;
     expected[1] = kBluePixel;
     EXPECT_EQ(ReadPixels(image), expected);
-}
-
-TEST_F(Image, RelativePathsBecomeFullAndAbsolutePathsStayAsWritten)
-{
-    wchar_t previous[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
-    Class_ZkImageD2D* relative = NewImage();
-    EXPECT_EQ(CreateImage(relative, L"pic.png"), ZK_OK);
-    SetCurrentDirectoryW(previous);
-    EXPECT_EQ(PathOf(relative), png);
-
-    const std::wstring unnormalised = folder + L"\\sub\\..\\pic.png";
-    Class_ZkImageD2D* absolute = NewImage();
-    EXPECT_EQ(CreateImage(absolute, unnormalised.c_str()), ZK_OK);
-    EXPECT_EQ(PathOf(absolute), unnormalised) << "the parent segment stays";
 }
 
 TEST_F(Image, FailuresLeaveTheImageAsConstructed)
