@@ -94,8 +94,7 @@ std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
         CHECK(size.width == UINT32(width) && size.height == UINT32(height));
         target->BeginDraw();
         HDC dc = nullptr;
-        BITMAPINFO info{};
-        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         void* bits = nullptr;
         HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         HDC memory = CreateCompatibleDC(nullptr);
@@ -108,9 +107,7 @@ std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
         const RECT none{};
         interop->ReleaseDC(&none);
         target->EndDraw(nullptr, nullptr);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        DeleteObject(dib);
+        SelectObject(memory, old), DeleteDC(memory), DeleteObject(dib);
         interop->Release();
     }
     if (target)
@@ -194,18 +191,15 @@ void QueryInterfaceMatrixAndReferenceCounts()
         CHECK_EQ(object->GetRefCount(), 1u); // a factory-made object holds one reference
         CHECK_EQ(object->IsCreated(), 0u);
         uint32_t expected = 1;
-        for (uint32_t fourcc : c.answered) {
-            uint32_t status = 1;
+        uint32_t status = 0;
+        for (uint32_t fourcc : c.answered)
             if (fourcc)
                 CHECK(Query(object, fourcc, &status) != nullptr && status == ZK_OK &&
                       object->GetRefCount() == ++expected);
-        }
-        for (uint32_t fourcc : c.refused) {
-            uint32_t status = 0;
+        for (uint32_t fourcc : c.refused)
             if (fourcc)
                 CHECK(Query(object, fourcc, &status) == nullptr && status == QUOR_E_NOINTERFACE &&
                       object->GetRefCount() == expected);
-        }
         CHECK(object->AddRef() == expected + 1 && object->SafeAddRef() == expected + 2);
         CHECK(object->DecRef() == expected + 1 && object->DecRef() == expected);
         CHECK(object->LockObject() == QUOR_OK && object->TryLockObject() == QUOR_OK);
