@@ -22,20 +22,14 @@ constexpr auto Second = &Recorded<222>;
 
 } // namespace
 
-class WindowProcedure : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        g_calls.clear();
-    }
-};
+class WindowProcedure : public WindowTest {};
 
 // The table's state machine on a created window is the fuzzer's (WindowOp); here what it cannot reach:
 // an uncreated window, an empty table, and the arguments a handler receives.
 TEST_F(WindowProcedure, HandlersNeedACreatedWindowAndReceiveTheMessage)
 {
     const UINT m = WM_APP + 7;
+    g_calls.clear();
     Class_ZkWindowD2D* window = NewWindowObject();
     EXPECT_EQ(window->SetMessageHandler(m, First), nullptr) << "not created: nothing stored";
     EXPECT_EQ(window->SuspendMessageHandler(m), ZK_E_WINDOW_NOT_CREATED);
@@ -80,6 +74,7 @@ TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
 TEST_F(WindowProcedure, DestroyHandlerRunsThenThePropertyGoes)
 {
     static HANDLE propertyDuringDestroy;
+    g_calls.clear();
     Class_ZkWindowD2D* handled = NewWindow();
     HWND handle = handled->windowHandle;
     handled->SetMessageHandler(WM_DESTROY, [](HWND w, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
