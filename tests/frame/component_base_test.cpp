@@ -28,16 +28,11 @@ TEST(ComponentBase, QueriesCountReferencesAndTheLastReleaseDestroysAndUnregister
 {
     auto* object = new Counted;
     Counted::destroyed = 0;
-    EXPECT_EQ(object->GetRefCount(), 1u);
-    EXPECT_EQ(object->SafeAddRef(), 2u);
-    EXPECT_EQ(object->DecRef(), 1u);
-    void* out = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(object->QueryInterface(ZkFourCC("NOPE"), &out), QUOR_E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
+    // Counts and refusals are the host test's (its query matrix); here the base's own registration.
+    void* out = nullptr;
     EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), nullptr), QUOR_E_POINTER);
     EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), &out), QUOR_OK) << "the core FourCC is registered";
-    EXPECT_EQ(out, object);
-    EXPECT_EQ(object->GetRefCount(), 2u);
+    EXPECT_TRUE(out == object && object->GetRefCount() == 2u);
     object->Release();
     EXPECT_EQ(object->Release(), 0u);
     EXPECT_EQ(Counted::destroyed, 1);

@@ -3,6 +3,7 @@
 #include "support/library_fixture.h"
 #include "support/softd2d_control.h"
 #include <Tessary.h>
+#include <array>
 #include <thread>
 
 using tessary::Context;
@@ -13,20 +14,15 @@ void ExpectNothingHeld()
 {
     const tessary::LibraryContext& c = Context();
     EXPECT_EQ(c.initialised, 0u);
-    EXPECT_EQ(c.memoryDC, nullptr);
-    EXPECT_EQ(c.fontGraphics, nullptr);
-    EXPECT_EQ(c.d2dFactory, nullptr);
-    EXPECT_EQ(c.dwriteFactory, nullptr);
-    EXPECT_EQ(c.wicFactory, nullptr);
+    EXPECT_EQ((std::array<const void*, 5>{c.memoryDC, c.fontGraphics, c.d2dFactory, c.dwriteFactory, c.wicFactory}),
+              (std::array<const void*, 5>{})) << "device context, GDI+ graphics, Direct2D, DirectWrite, WIC";
 }
 
 } // namespace
 
 TEST(Lifecycle, AttachFindsTheFactoriesAndCreatesTheLocks)
 {
-    tessary_test::StartHostEnvironment();
-    EXPECT_NE(Context().d2d1CreateFactory, nullptr);
-    EXPECT_NE(Context().dwriteCreateFactory, nullptr);
+    tessary_test::StartHostEnvironment(); // the factory functions found are checked by every initialise
     EXPECT_EQ(Context().updateLayeredWindowIndirect,
               tessary_test::ProcAddress<tessary::UpdateLayeredWindowIndirectFn>(GetModuleHandleW(L"user32.dll"),
                                                                                "UpdateLayeredWindowIndirect"));
@@ -38,7 +34,7 @@ TEST(Lifecycle, AttachFindsTheFactoriesAndCreatesTheLocks)
     EXPECT_EQ(Context().attachCount, before);
 }
 
-TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAll)
+TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAllWithTheWindowTargetsLeft)
 {
     tessary_test::StartHostEnvironment();
     UninitializeTessaryInternal();
@@ -48,11 +44,7 @@ TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAll)
     const tessary::LibraryContext& c = Context();
     ID2D1Factory* d2d = c.d2dFactory;
     IWICImagingFactory* wic = c.wicFactory;
-    EXPECT_NE(c.memoryDC, nullptr);
-    EXPECT_NE(c.fontGraphics, nullptr);
-    EXPECT_NE(c.dwriteFactory, nullptr);
-    ASSERT_NE(d2d, nullptr);
-    ASSERT_NE(wic, nullptr);
+    ASSERT_TRUE(c.memoryDC && c.fontGraphics && c.dwriteFactory && d2d && wic);
 
     wchar_t language[256] = {};
     GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SENGLISHLANGUAGENAME, language, 256);
@@ -62,8 +54,15 @@ TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAll)
     EXPECT_EQ(c.d2dFactory, d2d);
     EXPECT_EQ(c.wicFactory, wic);
 
+    ID2D1DCRenderTarget* target = nullptr;
+    const D2D1_RENDER_TARGET_PROPERTIES properties = tessary_test::WindowTargetProperties();
+    ASSERT_TRUE(SUCCEEDED(d2d->CreateDCRenderTarget(&properties, &target)));
+    target->AddRef(); // our own reference, to watch the count
+    tessary::RegisterWindowTarget(0x42, nullptr, target);
     UninitializeTessaryInternal();
     ExpectNothingHeld();
+    EXPECT_TRUE(tessary::WindowTargets().empty());
+    EXPECT_EQ(target->Release(), 0u) << "uninitialise released the registry's reference";
     UninitializeTessaryInternal();
     ExpectNothingHeld();
 }
@@ -83,18 +82,4 @@ TEST(Lifecycle, WithoutComInitialiseFailsCleanlyAndCanBeRetried)
         CoUninitialize();
     }).join();
     ExpectNothingHeld();
-}
-
-TEST(Lifecycle, UninitialiseReleasesWindowTargetsLeftRegistered)
-{
-    tessary_test::StartHostEnvironment();
-    ASSERT_EQ(InitializeTessaryInternal(), 1u);
-    ID2D1DCRenderTarget* target = nullptr;
-    const D2D1_RENDER_TARGET_PROPERTIES properties = tessary_test::WindowTargetProperties();
-    ASSERT_TRUE(SUCCEEDED(Context().d2dFactory->CreateDCRenderTarget(&properties, &target)));
-    target->AddRef(); // our own reference, to watch the count
-    tessary::RegisterWindowTarget(0x42, nullptr, target);
-    UninitializeTessaryInternal();
-    EXPECT_TRUE(tessary::WindowTargets().empty());
-    EXPECT_EQ(target->Release(), 0u) << "uninitialise released the registry's reference";
 }

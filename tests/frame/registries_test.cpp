@@ -12,28 +12,22 @@ namespace {
 
 std::vector<const void*> g_rebuilt;
 
+uint32_t Rebuilt(const void* object, uint32_t result)
+{
+    g_rebuilt.push_back(object);
+    return result;
+}
+
 // Windows and surfaces whose rebuild only records its turn and reports a chosen result.
 struct RecordingWindow : Class_ZkWindowD2D {
     uint32_t result = 1;
-    uint32_t RecreateWindowTarget() override
-    {
-        g_rebuilt.push_back(this);
-        return result;
-    }
-    uint32_t RecreateDeviceResources() override
-    {
-        g_rebuilt.push_back(static_cast<Class_ZkGraphicSurfaceD2D*>(this));
-        return 0;
-    }
+    uint32_t RecreateWindowTarget() override { return Rebuilt(this, result); }
+    uint32_t RecreateDeviceResources() override { return Rebuilt(static_cast<Class_ZkGraphicSurfaceD2D*>(this), 0); }
 };
 
 struct RecordingSurface : Class_ZkGraphicSurfaceD2D {
     uint32_t result = 0;
-    uint32_t RecreateDeviceResources() override
-    {
-        g_rebuilt.push_back(static_cast<Class_ZkGraphicSurfaceD2D*>(this));
-        return result;
-    }
+    uint32_t RecreateDeviceResources() override { return Rebuilt(static_cast<Class_ZkGraphicSurfaceD2D*>(this), result); }
 };
 
 auto* Fake(uintptr_t value) { return reinterpret_cast<ID2D1DCRenderTarget*>(value); }

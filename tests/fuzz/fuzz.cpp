@@ -5,6 +5,7 @@
 // seed: `tessary_fuzz FIRST_SEED SEED_COUNT OPS` prints the seed and operation of the first failure.
 #include "support/softd2d_control.h"
 #include "fuzz/tessary_module.h"
+#include "host/bitmap_file.h"
 #include <gdiplus.h>
 #include <algorithm>
 #include <cmath>
@@ -67,16 +68,15 @@ struct Handlers {
 
 // What the model knows of one object's surface part.
 struct Model {
-    Class_QUOR* base = nullptr;
     Class_ZkGraphicSurface* surface = nullptr;
     Class_ZkWindow* window = nullptr; // windows only
     bool image = false, created = false, published = false;
     int w = 0, h = 0;
     float bx = 0, by = 0, bw = 0, bh = 0; // blit rectangle
-    std::vector<uint8_t> clip;            // one flag per pixel
-    std::vector<int> alpha;               // premultiplied alpha per pixel, or kUnknown
-    std::vector<uint8_t> mask;            // the opacity buffer, empty when there is none
-    Handlers handlers[kHandlerMessages];
+    std::vector<uint8_t> clip{};          // one flag per pixel
+    std::vector<int> alpha{};             // premultiplied alpha per pixel, or kUnknown
+    std::vector<uint8_t> mask{};          // the opacity buffer, empty when there is none
+    Handlers handlers[kHandlerMessages]{};
 
     void Created(int width, int height)
     {
@@ -129,18 +129,11 @@ struct Fuzzer {
                 if (!clipped || m.clip[size_t(y * m.w + x)]) f(size_t(y * m.w + x));
     }
 
-    Model NewObject(uint32_t (*factory)(void**), uint32_t fourcc)
+    Model& NewSurface(uint32_t (*factory)(void**))
     {
-        Model m;
-        void* raw = nullptr;
-        Check(factory(&raw), ZK_OK, "factory");
-        m.base = static_cast<Class_QUOR*>(raw);
-        void* part = nullptr;
-        Check(m.base->QueryInterface(fourcc, &part), ZK_OK, "query");
-        m.base->Release(); // the interface reference keeps the object
-        m.window = fourcc == ZK_FOURCC_WINDOW ? static_cast<Class_ZkWindow*>(part) : nullptr;
-        m.surface = m.window ? m.window : static_cast<Class_ZkGraphicSurface*>(part);
-        return m;
+        objects.push_back(Model{.surface = tessary.Make<Class_ZkGraphicSurface>(factory, ZK_FOURCC_SURFACE)});
+        Check(objects.back().surface != nullptr, true, "factory and query");
+        return objects.back();
     }
 
     void CreateSurface(Model& m, bool hostile)
@@ -169,28 +162,22 @@ struct Fuzzer {
 
     void Start()
     {
-        objects.push_back(NewObject(tessary.createWindow, ZK_FOURCC_WINDOW));
-        block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, Int(1, kMax), Int(1, kMax), -4000, -4000, 0,
-                 L"fuzz", L"TessaryFuzzWindow", 0};
-        const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr,
-                                      nullptr, nullptr, SW_HIDE, 0};
-        Model& w = objects[0];
-        Check(w.window->Create(&info), ZK_OK, "window Create");
-        windowHandle = w.window->GetWindowHandle();
-        w.Created(block.cx, block.cy);
-        for (int i = 0; i < 3; ++i) {
-            objects.push_back(NewObject(tessary.createSurface, ZK_FOURCC_SURFACE));
-            CreateSurface(objects.back(), false);
-        }
-        objects.push_back(NewObject(tessary.createImage, ZK_FOURCC_SURFACE));
-        objects.back().image = true;
+        const int height = Int(1, kMax), width = Int(1, kMax); // in the order the seeds always drew them
+        Class_ZkWindow* window = tessary.NewHiddenWindow(block, width, height, L"TessaryFuzzWindow");
+        Check(window != nullptr, true, "window Create");
+        objects.push_back(Model{.surface = window, .window = window});
+        windowHandle = window->GetWindowHandle();
+        objects[0].Created(block.cx, block.cy);
+        for (int i = 0; i < 3; ++i)
+            CreateSurface(NewSurface(tessary.createSurface), false);
+        NewSurface(tessary.createImage).image = true;
         CreateImage(objects.back());
     }
 
     void Finish()
     {
         for (size_t i = objects.size(); i-- > 0;) { // the window last: the others draw with its device
-            objects[i].base->ResetData();
+            objects[i].surface->ResetData();
             objects[i].surface->Release();
         }
         objects.clear();
@@ -394,7 +381,7 @@ struct Fuzzer {
     {
         if (m.window) return; // the others draw with the window's device
         if (m.created && Chance(60)) {
-            Check(m.base->ResetData(), ZK_OK, "ResetData");
+            Check(m.surface->ResetData(), ZK_OK, "ResetData");
             m.created = m.published = false;
         } else {
             m.image ? CreateImage(m) : CreateSurface(m, true);
@@ -491,21 +478,6 @@ struct Fuzzer {
     }
 };
 
-// A 7 x 5 opaque 24-bit BMP for the image objects.
-std::wstring WriteImage()
-{
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"tessary_fuzz.bmp";
-    const std::vector<uint8_t> rows(24 * 5, 0x5A); // rows of 7 pixels padded to 24 bytes
-    const BITMAPFILEHEADER file{0x4D42, DWORD(54 + rows.size()), 0, 0, 54};
-    const BITMAPINFOHEADER info{40, 7, 5, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    fwrite(&file, sizeof(file), 1, out), fwrite(&info, sizeof(info), 1, out), fwrite(rows.data(), 1, rows.size(), out);
-    fclose(out);
-    return path;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -518,7 +490,10 @@ int main(int argc, char** argv)
     SetUnhandledExceptionFilter(OnCrash);
     const uint32_t first = std::strtoul(argv[1], nullptr, 10), count = std::strtoul(argv[2], nullptr, 10);
     const uint32_t ops = std::strtoul(argv[3], nullptr, 10);
-    const std::wstring image = WriteImage();
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::vector<uint32_t> grey(7 * 5, 0xFF5A5A5A); // opaque, for the image objects
+    const std::wstring image = WriteBitmapFile((folder + std::wstring(L"tessary_fuzz.bmp")).c_str(), 7, 5, grey.data());
     // One start for the whole run, as a host does: the brush cache outlives an uninitialise, so a new
     // start would meet brushes of the old factory.
     Check(tessary.initialize(), 1, "InitializeTessaryInternal");

@@ -25,18 +25,6 @@ tessary_test::TessaryModule& Tessary()
     return module;
 }
 
-// A factory-made object's interface, holding the object's one reference.
-template <class T>
-T* Make(uint32_t (*factory)(void**), uint32_t fourcc)
-{
-    void* raw = nullptr;
-    void* part = nullptr;
-    factory(&raw);
-    static_cast<Class_QUOR*>(raw)->QueryInterface(fourcc, &part);
-    static_cast<Class_QUOR*>(raw)->Release();
-    return static_cast<T*>(part);
-}
-
 // An initialised library with one hidden window of w x h and surfaces made with its device.
 struct Host {
     CREATESTRUCTW block{};
@@ -46,16 +34,12 @@ struct Host {
     Host(int w, int h)
     {
         EXPECT_EQ(Tessary().initialize(), 1u);
-        block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, h, w, -4000, -4000, 0, L"stress",
-                 L"TessaryStressWindow", 0};
-        const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr,
-                                      nullptr, nullptr, SW_HIDE, 0};
-        window = Make<Class_ZkWindow>(Tessary().createWindow, ZK_FOURCC_WINDOW);
-        EXPECT_EQ(window->Create(&info), ZK_OK);
+        window = Tessary().NewHiddenWindow(block, w, h, L"TessaryStressWindow");
+        EXPECT_NE(window, nullptr);
     }
     Class_ZkGraphicSurface* Surface(uint32_t w, uint32_t h)
     {
-        auto* s = Make<Class_ZkGraphicSurface>(Tessary().createSurface, ZK_FOURCC_SURFACE);
+        auto* s = Tessary().Make<Class_ZkGraphicSurface>(Tessary().createSurface, ZK_FOURCC_SURFACE);
         const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, w, h,
                                        reinterpret_cast<uint64_t>(window->GetWindowHandle())};
         EXPECT_EQ(s->Create(&info), ZK_OK);

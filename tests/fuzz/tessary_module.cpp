@@ -31,4 +31,16 @@ bool TessaryModule::Load()
            onDeviceLost && addPrivateFont && removePrivateFont;
 }
 
+Class_ZkWindow* TessaryModule::NewHiddenWindow(CREATESTRUCTW& block, int width, int height,
+                                               const wchar_t* className) const
+{
+    block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, height, width, -4000, -4000, 0, L"", className, 0};
+    const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr,
+                                  nullptr, nullptr, SW_HIDE, 0};
+    auto* window = Make<Class_ZkWindow>(createWindow, ZK_FOURCC_WINDOW);
+    if (window && window->Create(&info) != ZK_OK)
+        window->Release(), window = nullptr;
+    return window;
+}
+
 } // namespace tessary_test

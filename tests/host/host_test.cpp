@@ -1,10 +1,11 @@
-// tessary.dll driven exactly as a host drives it, compiled from include/ only: in the g++ flavour
-// against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC mode) as a Visual C++ host is,
-// against the MSVC-ABI DLLs. A small check harness stands in for a test framework, which would need
-// a compiled C++ library that the MSVC-ABI build does not have.
+// tessary.dll driven exactly as a host drives it, compiled from include/ and the host's start of GDI+
+// and COM only: in the g++ flavour against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC
+// mode) as a Visual C++ host is, against the MSVC-ABI DLLs. A small check harness stands in for a test
+// framework, which would need a compiled C++ library that the MSVC-ABI build does not have.
+#include "bitmap_file.h"
+#include "support/host_environment.h"
 #include <Tessary.h>
 #include <d2d1.h>
-#include <gdiplus.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,11 +28,10 @@ void Check(bool passed, const char* text, int line)
 
 #if defined(__MINGW32__)
 // A g++ host's string is libstdc++'s std::wstring, as the g++ tessary.dll's.
-struct HostString {
-    std::wstring text;
-    explicit HostString(const wchar_t* initial) : text(initial) {}
-    std::wstring* Pointer() { return &text; }
-    std::wstring Text() const { return text; }
+struct HostString : std::wstring {
+    using std::wstring::wstring;
+    std::wstring* Pointer() { return this; }
+    std::wstring Text() const { return *this; }
 };
 #else
 // A Visual C++ host's std::wstring in a release build. This host is compiled with libc++'s headers,
@@ -94,8 +94,7 @@ std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
         CHECK(size.width == UINT32(width) && size.height == UINT32(height));
         target->BeginDraw();
         HDC dc = nullptr;
-        BITMAPINFO info{};
-        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         void* bits = nullptr;
         HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         HDC memory = CreateCompatibleDC(nullptr);
@@ -108,9 +107,7 @@ std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
         const RECT none{};
         interop->ReleaseDC(&none);
         target->EndDraw(nullptr, nullptr);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        DeleteObject(dib);
+        SelectObject(memory, old), DeleteDC(memory), DeleteObject(dib);
         interop->Release();
     }
     if (target)
@@ -165,12 +162,9 @@ void ExportsAgreeWithTheirOrdinals()
 
 void InitialiseAndUninitialiseInAnyOrder()
 {
-    UninitializeTessaryInternal(); // never initialised: harmless
-    UninitializeTessaryInternal();
-    CHECK_EQ(InitializeTessaryInternal(), 1u);
-    CHECK_EQ(InitializeTessaryInternal(), 1u); // a second initialise reports success
-    UninitializeTessaryInternal();
-    UninitializeTessaryInternal();
+    UninitializeTessaryInternal(), UninitializeTessaryInternal(); // never initialised: harmless
+    CHECK(InitializeTessaryInternal() == 1 && InitializeTessaryInternal() == 1); // a second one succeeds too
+    UninitializeTessaryInternal(), UninitializeTessaryInternal();
     CHECK_EQ(InitializeTessaryInternal(), 1u); // from the loaded state, initialise starts afresh
 }
 
@@ -197,18 +191,15 @@ void QueryInterfaceMatrixAndReferenceCounts()
         CHECK_EQ(object->GetRefCount(), 1u); // a factory-made object holds one reference
         CHECK_EQ(object->IsCreated(), 0u);
         uint32_t expected = 1;
-        for (uint32_t fourcc : c.answered) {
-            uint32_t status = 1;
+        uint32_t status = 0;
+        for (uint32_t fourcc : c.answered)
             if (fourcc)
                 CHECK(Query(object, fourcc, &status) != nullptr && status == ZK_OK &&
                       object->GetRefCount() == ++expected);
-        }
-        for (uint32_t fourcc : c.refused) {
-            uint32_t status = 0;
+        for (uint32_t fourcc : c.refused)
             if (fourcc)
                 CHECK(Query(object, fourcc, &status) == nullptr && status == QUOR_E_NOINTERFACE &&
                       object->GetRefCount() == expected);
-        }
         CHECK(object->AddRef() == expected + 1 && object->SafeAddRef() == expected + 2);
         CHECK(object->DecRef() == expected + 1 && object->DecRef() == expected);
         CHECK(object->LockObject() == QUOR_OK && object->TryLockObject() == QUOR_OK);
@@ -255,35 +246,28 @@ void SlotsAndPartsOfOneObject()
           static_cast<Class_QUOR*>(device) == object);
     CHECK(static_cast<Class_ZkGraphicSurface*>(window) == surface &&
           static_cast<Class_ZkGraphicSurface*>(device) == surface);
-    device->Release();
-    surface->Release();
-    window->Release();
+    device->Release(), surface->Release(), window->Release();
     CHECK_EQ(object->Release(), 0u);
 }
 
 void CreateRecordChecksComeFirstAndChangeNothing()
 {
     Class_QUOR* surface = Make(CreateInstance_ZkGraphicSurfaceD2D);
-    ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE_IMPL, 28, 0, 100, 50, 0x1234};
-    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_FOURCC);
-    s.fourcc = ZK_FOURCC_SURFACE;
-    s.size = 32;
-    CHECK_EQ(surface->Create(&s), ZK_E_WRONG_SIZE);
-    s.size = 28;
-    CHECK_EQ(surface->Create(&s), ZK_FAIL); // no window target is registered under the key
-    CHECK_EQ(surface->Create(nullptr), ZK_FAIL);
+    const ZkSurfaceCreateInfo s[] = {{ZK_FOURCC_SURFACE_IMPL, 28, 0, 100, 50, 0x1234},
+                                     {ZK_FOURCC_SURFACE, 32, 0, 100, 50, 0x1234},
+                                     {ZK_FOURCC_SURFACE, 28, 0, 100, 50, 0x1234}}; // no target under the key
+    CHECK(surface->Create(&s[0]) == ZK_E_WRONG_FOURCC && surface->Create(&s[1]) == ZK_E_WRONG_SIZE &&
+          surface->Create(&s[2]) == ZK_FAIL && surface->Create(nullptr) == ZK_FAIL);
     CHECK_EQ(OnDeviceLostTessaryInternal(), 0u); // a surface that was never created cannot be rebuilt
     CHECK_EQ(surface->Release(), 0u);            // which takes it out of the rebuild
     CHECK_EQ(OnDeviceLostTessaryInternal(), 1u);
 
     Class_QUOR* image = Make(CreateInstance_ZkImageD2D);
-    ZkImageCreateInfo i{ZK_FOURCC_SURFACE, 28, 0, L"missing.png", 0x1234};
-    CHECK_EQ(image->Create(&i), ZK_E_WRONG_FOURCC);
-    i.fourcc = ZK_FOURCC_IMAGE;
-    i.size = 32;
-    CHECK_EQ(image->Create(&i), ZK_E_WRONG_SIZE);
-    i.size = 28;
-    CHECK_EQ(image->Create(&i), ZK_FAIL); // the file does not exist
+    const ZkImageCreateInfo i[] = {{ZK_FOURCC_SURFACE, 28, 0, L"missing.png", 0x1234},
+                                   {ZK_FOURCC_IMAGE, 32, 0, L"missing.png", 0x1234},
+                                   {ZK_FOURCC_IMAGE, 28, 0, L"missing.png", 0x1234}}; // the file does not exist
+    CHECK(image->Create(&i[0]) == ZK_E_WRONG_FOURCC && image->Create(&i[1]) == ZK_E_WRONG_SIZE &&
+          image->Create(&i[2]) == ZK_FAIL);
     auto* imageInterface = Query<Class_ZkImage>(image, ZK_FOURCC_IMAGE);
     HostString path(L"untouched");
     CHECK_EQ(imageInterface->GetFilePath(path.Pointer()), ZK_FAIL);
@@ -293,21 +277,17 @@ void CreateRecordChecksComeFirstAndChangeNothing()
 
     Class_QUOR* window = Make(CreateInstance_ZkWindowD2D);
     ZkWindowCreateInfo w{};
-    w.fourcc = ZK_FOURCC_WINDOW;
-    w.size = 80;
+    w.fourcc = ZK_FOURCC_WINDOW, w.size = 80;
     CHECK_EQ(window->Create(&w), ZK_E_WINDOW_WRONG_SIZE);
     // Failures inside window creation are thrown to its one clean-up handler (in the MSVC-ABI
     // flavour through msvcrt.dll's exception handling): without a creation block, and when the
     // system refuses the window (an owner that is no window).
     w.size = 76;
     CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
-    CREATESTRUCTW orphan{};
-    orphan.hwndParent = reinterpret_cast<HWND>(0x1234);
-    orphan.lpszClass = L"TessaryHostOrphan";
+    CREATESTRUCTW orphan{nullptr, nullptr, nullptr, reinterpret_cast<HWND>(0x1234), 0, 0, 0, 0, 0, nullptr,
+                         L"TessaryHostOrphan", 0};
     w.creation = &orphan;
-    CHECK_EQ(window->Create(&w), ZK_E_CREATE_WINDOW_FAILED);
-    CHECK_EQ(window->IsCreated(), 0u);
-    CHECK_EQ(window->Release(), 0u);
+    CHECK(window->Create(&w) == ZK_E_CREATE_WINDOW_FAILED && window->IsCreated() == 0 && window->Release() == 0);
 }
 
 LRESULT Doubler(HWND, UINT, WPARAM wParam, LPARAM, Class_ZkWindow*)
@@ -315,56 +295,31 @@ LRESULT Doubler(HWND, UINT, WPARAM wParam, LPARAM, Class_ZkWindow*)
     return LRESULT(wParam * 2);
 }
 
-// Writes a 2 x 1 opaque 32-bit BMP: blue on the left, yellow on the right.
-std::wstring WriteBitmapFile()
-{
-    const uint32_t pixels[2] = {0xFF0000FF, 0xFFFFFF00};
-    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, sizeof(pixels), 0, 0, 0, 0};
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
-    const BITMAPFILEHEADER file{0x4D42, DWORD(offset + sizeof(pixels)), 0, 0, offset};
-    wchar_t path[MAX_PATH];
-    GetFullPathNameW(L"host_test_image.bmp", MAX_PATH, path, nullptr);
-    FILE* out = _wfopen(path, L"wb");
-    fwrite(&file, sizeof(file), 1, out);
-    fwrite(&info, sizeof(info), 1, out);
-    fwrite(pixels, sizeof(pixels), 1, out);
-    fclose(out);
-    return path;
-}
-
 // Every slot of every interface on created objects: a window, a surface drawing into it, an image.
 void EverySlotOnCreatedObjects()
 {
     Class_QUOR* windowObject = Make(CreateInstance_ZkWindowD2D);
     auto* window = Query<Class_ZkWindow>(windowObject, ZK_FOURCC_WINDOW);
-    CREATESTRUCTW block{};
-    block.hInstance = GetModuleHandleW(nullptr);
-    block.cx = 64;
-    block.cy = 48;
-    block.lpszName = L"Host test";
-    block.lpszClass = L"TessaryHostTest";
+    CREATESTRUCTW block{nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, 48, 64, 0, 0, 0, L"Host test",
+                        L"TessaryHostTest", 0};
     ZkWindowCreateInfo w{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr, nullptr, nullptr,
                          SW_SHOWNOACTIVATE, 0};
     CHECK_EQ(window->Create(&w), ZK_OK);
     const HWND handle = window->GetWindowHandle();
     CHECK(IsWindow(handle));
-    CHECK(window->SetMessageHandler(WM_APP, Doubler) == nullptr);
-    CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 42);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_OK);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_HANDLER_ALREADY_SUSPENDED);
+    CHECK(window->SetMessageHandler(WM_APP, Doubler) == nullptr && window->SendWindowMessage(WM_APP, 21, 0) == 42);
+    CHECK(window->SuspendMessageHandler(WM_APP) == ZK_OK &&
+          window->SuspendMessageHandler(WM_APP) == ZK_E_HANDLER_ALREADY_SUSPENDED);
     CHECK_EQ(window->SendWindowMessage(WM_APP, 21, 0), 0); // DefWindowProcW
-    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_OK);
-    CHECK_EQ(window->ResumeMessageHandler(WM_APP), ZK_E_HANDLER_NOT_SUSPENDED);
-    CHECK(window->RemoveMessageHandler(WM_APP) == Doubler);
-    CHECK_EQ(window->SuspendMessageHandler(WM_APP), ZK_E_NO_HANDLER);
-    CHECK_EQ(window->IsActive(), BOOL(GetActiveWindow() == handle));
-    CHECK(window->GetInstanceHandle() == GetModuleHandleW(nullptr));
+    CHECK(window->ResumeMessageHandler(WM_APP) == ZK_OK &&
+          window->ResumeMessageHandler(WM_APP) == ZK_E_HANDLER_NOT_SUSPENDED);
+    CHECK(window->RemoveMessageHandler(WM_APP) == Doubler && window->SuspendMessageHandler(WM_APP) == ZK_E_NO_HANDLER);
+    CHECK(window->IsActive() == BOOL(GetActiveWindow() == handle) &&
+          window->GetInstanceHandle() == GetModuleHandleW(nullptr));
     const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window->SetWindowCursor(arrow);
     CHECK(window->SetWindowCursor(nullptr) == arrow);
-    CHECK_EQ(window->GetOpacity(), 255);
-    CHECK_EQ(window->SetOpacity(200), ZK_OK);
-    CHECK_EQ(window->GetOpacity(), 200);
+    CHECK(window->GetOpacity() == 255 && window->SetOpacity(200) == ZK_OK && window->GetOpacity() == 200);
     window->SetShape(NewRegion(0, 0, 64, 48)); // the window takes the host's region object over
     window->Reserved15();
 
@@ -372,15 +327,13 @@ void EverySlotOnCreatedObjects()
     // bottom-right quarter cleared again to transparent.
     Class_QUOR* surfaceObject = Make(CreateInstance_ZkGraphicSurfaceD2D);
     const ZkSurfaceCreateInfo s{ZK_FOURCC_SURFACE, 28, 0, 32, 16, reinterpret_cast<uint64_t>(handle)};
-    CHECK_EQ(surfaceObject->Create(&s), ZK_OK);
-    CHECK_EQ(surfaceObject->Create(&s), ZK_E_ALREADY_CREATED);
+    CHECK(surfaceObject->Create(&s) == ZK_OK && surfaceObject->Create(&s) == ZK_E_ALREADY_CREATED);
     auto* surface = Query<Class_ZkGraphicSurface>(surfaceObject, ZK_FOURCC_SURFACE);
     CHECK(surface->Reserved0() == ZK_FAIL && surface->Reserved1(nullptr) == ZK_FAIL);
     const RECT left{0, 0, 16, 16}, right{16, 0, 32, 16}, whole{0, 0, 32, 16}, quarter{0, 0, 8, 8};
-    CHECK_EQ(surface->FillRect(0xFF0000FF, &left), ZK_OK);
-    CHECK_EQ(surface->ClearRect(&right, 0xFF00FF00), ZK_OK);
     Class_ZkRegion* region = NewRegion(16, 8, 32, 16);
-    CHECK_EQ(surface->ClearRegion(region), ZK_OK);
+    CHECK(surface->FillRect(0xFF0000FF, &left) == ZK_OK && surface->ClearRect(&right, 0xFF00FF00) == ZK_OK &&
+          surface->ClearRegion(region) == ZK_OK);
     std::vector<uint32_t> p = Pixels(surfaceObject, 32, 16);
     CHECK(p[0] == 0xFFFF0000 && p[15 * 32 + 15] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[7 * 32 + 31] == 0xFF00FF00 &&
           p[8 * 32 + 16] == 0 && p[15 * 32 + 31] == 0);
@@ -400,9 +353,8 @@ void EverySlotOnCreatedObjects()
     surface->SetUpdateOnClear(1);
     uint8_t* bits = nullptr;
     int32_t width = 0, height = 0, stride = 0;
-    CHECK_EQ(surface->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
-    CHECK(bits && width == 32 && height == 16 && stride >= 32);
-    CHECK_EQ(surface->UnlockAlphaMask(), ZK_OK);
+    CHECK(surface->LockAlphaMask(&whole, &bits, &width, &height, &stride) == ZK_OK && bits && width == 32 &&
+          height == 16 && stride >= 32 && surface->UnlockAlphaMask() == ZK_OK);
 
     // Into the window: plain at (0, 0), at half opacity at (32, 0), twice the size at (0, 16).
     auto* windowSurface = Query<Class_ZkGraphicSurface>(windowObject, ZK_FOURCC_SURFACE);
@@ -416,8 +368,7 @@ void EverySlotOnCreatedObjects()
     CHECK(p[0] == 0xFFFF0000 && p[20] == 0xFF00FF00 && p[8 * 64 + 16] == 0);
     CHECK((p[32] >> 24) >= 0x7F && (p[32] >> 24) <= 0x81 && (p[32] & 0xFFFF) == 0 && p[40] == 0);
     CHECK(p[17 * 64 + 1] == 0xFFFF0000 && p[23 * 64 + 7] == 0xFFFF0000 && p[24 * 64 + 8] == 0);
-    CHECK_EQ(window->Invalidate(nullptr), ZK_OK);
-    CHECK_EQ(window->Present(), ZK_OK);
+    CHECK(window->Invalidate(nullptr) == ZK_OK && window->Present() == ZK_OK);
 
     // Text in a host-made GDI+ font, and the surface's GDI+ bitmap read through the host's classes.
     Gdiplus::Font font(L"Liberation Sans", 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
@@ -431,11 +382,8 @@ void EverySlotOnCreatedObjects()
     // The device operations ('QGSX').
     auto* device = Query<Class_ZkSurfaceDevice>(surfaceObject, ZK_FOURCC_SURFACE_IMPL);
     ID2D1DCRenderTarget* windowTarget = device->GetWindowRenderTarget();
-    CHECK(windowTarget != nullptr);
-    windowTarget->Release();
-    device->BeginDrawPass();
-    device->EndDrawPass();
-    device->ReleaseTextFormats();
+    CHECK(windowTarget && windowTarget->Release() > 0); // the registry keeps its reference
+    device->BeginDrawPass(), device->EndDrawPass(), device->ReleaseTextFormats();
     CHECK_EQ(device->RecreateDeviceResources(), ZK_OK); // a new, blank own target
     CHECK(Pixels(surfaceObject, 32, 16)[0] == 0);
     const SIZE smaller{20, 10};
@@ -443,23 +391,20 @@ void EverySlotOnCreatedObjects()
     device->Release();
 
     // An image decoded from a file, and its path read into the host's own string.
-    const std::wstring file = WriteBitmapFile();
+    const uint32_t blueYellow[2] = {0xFF0000FF, 0xFFFFFF00}; // blue on the left, yellow on the right
+    const std::wstring file = WriteBitmapFile(L"host_test_image.bmp", 2, 1, blueYellow);
     Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
     const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, L"host_test_image.bmp", reinterpret_cast<uint64_t>(handle)};
     CHECK_EQ(imageObject->Create(&i), ZK_OK);
-    p = Pixels(imageObject, 2, 1);
-    CHECK(p[0] == 0xFF0000FF && p[1] == 0xFFFFFF00);
+    CHECK(Pixels(imageObject, 2, 1) == std::vector<uint32_t>(blueYellow, blueYellow + 2));
     auto* image = Query<Class_ZkImage>(imageObject, ZK_FOURCC_IMAGE);
     HostString small(L"a"), large(L"a string on the heap, longer than the path");
     CHECK(image->GetFilePath(small.Pointer()) == ZK_OK && small.Text() == file);
     CHECK(image->GetFilePath(large.Pointer()) == ZK_OK && large.Text() == file);
     CHECK_EQ(OnDeviceLostTessaryInternal(), 1u); // every object can be rebuilt
 
-    image->Release();
-    CHECK_EQ(imageObject->Release(), 0u);
-    windowSurface->Release();
-    surface->Release();
-    CHECK_EQ(surfaceObject->Release(), 0u);
+    image->Release(), windowSurface->Release(), surface->Release();
+    CHECK(imageObject->Release() == 0 && surfaceObject->Release() == 0);
     DeleteRegion(region);
     CHECK_EQ(windowObject->ResetData(), 0u);
     CHECK(windowObject->IsCreated() == 0 && window->GetWindowHandle() == nullptr);
@@ -470,30 +415,18 @@ void EverySlotOnCreatedObjects()
 
 } // namespace
 
+#define RUN(test) (currentCase = #test, test())
+
 int wmain()
 {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const struct {
-        const char* name;
-        void (*run)();
-    } cases[] = {
-        {"ExportsAgreeWithTheirOrdinals", ExportsAgreeWithTheirOrdinals},
-        {"InitialiseAndUninitialiseInAnyOrder", InitialiseAndUninitialiseInAnyOrder},
-        {"QueryInterfaceMatrixAndReferenceCounts", QueryInterfaceMatrixAndReferenceCounts},
-        {"SlotsAndPartsOfOneObject", SlotsAndPartsOfOneObject},
-        {"CreateRecordChecksComeFirstAndChangeNothing", CreateRecordChecksComeFirstAndChangeNothing},
-        {"EverySlotOnCreatedObjects", EverySlotOnCreatedObjects},
-    };
-    for (const auto& c : cases) {
-        currentCase = c.name;
-        c.run();
-    }
+    tessary_test::StartGdiplusAndCom();
+    RUN(ExportsAgreeWithTheirOrdinals);
+    RUN(InitialiseAndUninitialiseInAnyOrder);
+    RUN(QueryInterfaceMatrixAndReferenceCounts);
+    RUN(SlotsAndPartsOfOneObject);
+    RUN(CreateRecordChecksComeFirstAndChangeNothing);
+    RUN(EverySlotOnCreatedObjects);
     UninitializeTessaryInternal();
-    CoUninitialize();
-    Gdiplus::GdiplusShutdown(token);
     std::printf(failures ? "%d check(s) failed\n" : "all host checks passed\n", failures);
     return failures ? 1 : 0;
 }

@@ -3,6 +3,8 @@
 #include "image/image.h"
 #include "surface/surface_fixture.h"
 #include <Tessary.h>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <shlwapi.h>
 #include <string>
@@ -36,12 +38,11 @@ std::vector<uint8_t> Encode(const GUID& container)
               SUCCEEDED(frame->WriteSource(source, nullptr)) && SUCCEEDED(frame->Commit()) &&
               SUCCEEDED(encoder->Commit());
     std::vector<uint8_t> bytes;
-    STATSTG stat{};
-    if (ok && SUCCEEDED(memory->Stat(&stat, STATFLAG_NONAME)) && memory->Seek({}, STREAM_SEEK_SET, nullptr) == S_OK) {
-        bytes.resize(size_t(stat.cbSize.QuadPart));
-        ULONG read = 0;
-        memory->Read(bytes.data(), ULONG(bytes.size()), &read);
-        bytes.resize(read);
+    ULARGE_INTEGER size{};
+    if (ok && SUCCEEDED(IStream_Size(memory, &size)) && SUCCEEDED(IStream_Reset(memory))) {
+        bytes.resize(size_t(size.QuadPart));
+        if (FAILED(IStream_Read(memory, bytes.data(), ULONG(bytes.size()))))
+            bytes.clear();
     }
     for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, source, memory})
         if (object)
@@ -51,11 +52,8 @@ std::vector<uint8_t> Encode(const GUID& container)
 
 bool WriteBytes(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
-    CloseHandle(file);
-    return ok;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    return bool(out.write(static_cast<const char*>(data), std::streamsize(size)));
 }
 
 std::wstring TempFolder()
@@ -68,9 +66,10 @@ std::wstring TempFolder()
     return path;
 }
 
-ZkImageCreateInfo ImageRecord(const wchar_t* path, uint64_t windowKey = kWindowKey)
+uint32_t CreateImage(Class_ZkImageD2D* image, const wchar_t* path, uint64_t windowKey = kWindowKey)
 {
-    return ZkImageCreateInfo{ZK_FOURCC_IMAGE, sizeof(ZkImageCreateInfo), 0, path, windowKey};
+    const ZkImageCreateInfo record{ZK_FOURCC_IMAGE, sizeof(ZkImageCreateInfo), 0, path, windowKey};
+    return image->Create(&record);
 }
 
 class Image : public SurfaceTest {
@@ -108,22 +107,31 @@ protected:
 
 } // namespace
 
-TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSize)
+TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSizeAndKeepsTheFullPath)
 {
+    // A relative path is made full; an absolute one stays as written.
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
     Class_ZkImageD2D* image = NewImage();
-    const ZkImageCreateInfo record = ImageRecord(png.c_str());
-    ASSERT_EQ(image->Create(&record), ZK_OK);
+    const uint32_t created = CreateImage(image, L"pic.png");
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(created, ZK_OK);
+    EXPECT_EQ(PathOf(image), png);
+    const std::wstring unnormalised = folder + L"\\sub\\..\\pic.png";
+    Class_ZkImageD2D* absolute = NewImage();
+    EXPECT_EQ(CreateImage(absolute, unnormalised.c_str()), ZK_OK);
+    EXPECT_EQ(PathOf(absolute), unnormalised) << "the parent segment stays";
+
     SIZE size{};
     EXPECT_EQ(image->GetSize(&size), ZK_OK);
     EXPECT_EQ(size.cx * 10 + size.cy, 32);
     EXPECT_EQ(ReadPixels(image), kDecoded) << "a half-transparent white pixel is held as 128 in all four channels";
     EXPECT_TRUE(RegionIs(image->updateRegion.handle, {{0, 0, 3, 2}})) << "all of a new image is worth copying";
-    EXPECT_EQ(PathOf(image), png);
 
     // Created once: a second Create changes nothing.
     const std::wstring other = folder + L"\\other.png";
-    const ZkImageCreateInfo again = ImageRecord(other.c_str());
-    EXPECT_EQ(image->Create(&again), ZK_E_ALREADY_CREATED);
+    EXPECT_EQ(CreateImage(image, other.c_str()), ZK_E_ALREADY_CREATED);
     EXPECT_EQ(PathOf(image), png);
 
     // As the source of a copy the image gives its decoded pixels; as a target it takes a surface's,
@@ -141,24 +149,6 @@ TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSize)
     EXPECT_EQ(ReadPixels(image), expected);
 }
 
-TEST_F(Image, RelativePathsBecomeFullAndAbsolutePathsStayAsWritten)
-{
-    wchar_t previous[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
-    Class_ZkImageD2D* relative = NewImage();
-    const ZkImageCreateInfo byName = ImageRecord(L"pic.png");
-    EXPECT_EQ(relative->Create(&byName), ZK_OK);
-    SetCurrentDirectoryW(previous);
-    EXPECT_EQ(PathOf(relative), png);
-
-    const std::wstring unnormalised = folder + L"\\sub\\..\\pic.png";
-    Class_ZkImageD2D* absolute = NewImage();
-    const ZkImageCreateInfo byPath = ImageRecord(unnormalised.c_str());
-    EXPECT_EQ(absolute->Create(&byPath), ZK_OK);
-    EXPECT_EQ(PathOf(absolute), unnormalised) << "the parent segment stays";
-}
-
 TEST_F(Image, FailuresLeaveTheImageAsConstructed)
 {
     const std::wstring missing = folder + L"\\missing.png";
@@ -166,23 +156,22 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructed)
     ASSERT_TRUE(WriteBytes(notAnImage, "plain text", 10));
 
     Class_ZkImageD2D* image = NewImage();
-    const ZkImageCreateInfo cases[] = {ImageRecord(missing.c_str()), ImageRecord(notAnImage.c_str()),
-                                       ImageRecord(png.c_str(), 0xBAD), ImageRecord(nullptr)};
-    for (const ZkImageCreateInfo& record : cases) {
-        EXPECT_EQ(image->Create(&record), ZK_FAIL);
+    const std::pair<const wchar_t*, uint64_t> cases[] = {
+        {missing.c_str(), kWindowKey}, {notAnImage.c_str(), kWindowKey}, {png.c_str(), 0xBAD}, {nullptr, kWindowKey}};
+    for (const auto& [path, key] : cases) {
+        EXPECT_EQ(CreateImage(image, path, key), ZK_FAIL);
         EXPECT_EQ(image->IsCreated(), 0u);
         EXPECT_EQ(PathOf(image), L"(untouched)");
     }
     DeleteFileW(notAnImage.c_str());
 
     // Reset returns a created image to the constructed state, and it can be created again.
-    const ZkImageCreateInfo good = ImageRecord(png.c_str());
-    ASSERT_EQ(image->Create(&good), ZK_OK);
+    ASSERT_EQ(CreateImage(image, png.c_str()), ZK_OK);
     image->ResetData();
     SIZE size{};
     EXPECT_EQ(image->GetSize(&size), ZK_FAIL);
     EXPECT_EQ(PathOf(image), L"(untouched)");
-    EXPECT_EQ(image->Create(&good), ZK_OK);
+    EXPECT_EQ(CreateImage(image, png.c_str()), ZK_OK);
 }
 
 TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
@@ -190,7 +179,6 @@ TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
     const LONG live = Control().Present() ? Control().liveObjectCount() : 0;
     std::mt19937 rng(11);
     const std::wstring path = folder + L"\\mutated";
-    const ZkImageCreateInfo record = ImageRecord(path.c_str());
     for (const GUID& container : {GUID_ContainerFormatPng, GUID_ContainerFormatBmp, GUID_ContainerFormatGif,
                                   GUID_ContainerFormatJpeg, GUID_ContainerFormatTiff}) {
         const std::vector<uint8_t> file = Encode(container);
@@ -203,7 +191,7 @@ TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
                 mutated[rng() % mutated.size()] = uint8_t(rng());
             ASSERT_TRUE(WriteBytes(path, mutated.data(), mutated.size()));
             Class_ZkImageD2D* image = NewImage();
-            const uint32_t result = image->Create(&record);
+            const uint32_t result = CreateImage(image, path.c_str());
             ASSERT_TRUE(result == ZK_OK || result == ZK_FAIL) << result;
             SIZE size{};
             EXPECT_EQ(image->GetSize(&size), result);
@@ -220,8 +208,7 @@ TEST_F(Image, DeviceLossDecodesTheFileAgain)
 {
     Class_ZkImageD2D* image = NewImage();
     EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL) << "not created";
-    const ZkImageCreateInfo record = ImageRecord(png.c_str());
-    ASSERT_EQ(image->Create(&record), ZK_OK);
+    ASSERT_EQ(CreateImage(image, png.c_str()), ZK_OK);
 
     ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK); // opaque black over everything
     image->EndDrawPass();
@@ -235,7 +222,7 @@ TEST_F(Image, DeviceLossDecodesTheFileAgain)
     // Under an opacity mask the rebuilt masked copy shows the decoded pixels, not the blank new target.
     RECT whole{0, 0, 3, 2};
     uint8_t* bits = nullptr;
-    int32_t width = 0, height = 0, stride = 0;
+    int32_t width, height, stride;
     ASSERT_EQ(image->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
     bits[0] = 0; // the red pixel masked out
     ASSERT_EQ(image->UnlockAlphaMask(), ZK_OK);

@@ -40,13 +40,7 @@ protected:
         DestroyWindow(_backdrop);
     }
 
-    Class_ZkWindowD2D* ShownWindow()
-    {
-        WindowParams params;
-        params.x = kLeft;
-        params.y = kTop;
-        return NewWindow(params);
-    }
+    Class_ZkWindowD2D* ShownWindow() { return NewWindow({.x = kLeft, .y = kTop}); }
 
 private:
     HWND _backdrop = nullptr;

@@ -1,5 +1,5 @@
-// The window's shape: the mask built from the region, presentation composed through it, and the
-// shape following size changes and replacement.
+// The window's shape: the mask built from the region, presentation composed through it, the shape
+// following size changes and replacement, and device faults at presentation.
 #include "window_fixture.h"
 #include <Tessary.h>
 
@@ -9,10 +9,7 @@ class Shape : public WindowTest {};
 
 TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
 {
-    WindowParams small;
-    small.cx = 5;
-    small.cy = 3;
-    Class_ZkWindowD2D* window = NewWindow(small);
+    Class_ZkWindowD2D* window = NewWindow({.cx = 5, .cy = 3});
     window->SetShape(NewHostRegion({RECT{2, 1, 4, 3}}));
     auto mask = [&] { return std::vector<uint8_t>(window->shapeMask, window->shapeMask + 15); };
     ASSERT_NE(window->shapeMask, nullptr);
@@ -32,12 +29,10 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
     Class_ZkWindowD2D* window = NewWindow();
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    const LayeredUpdate& u = Updates()[0];
-    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
-    EXPECT_TRUE(PixelsAre(u.pixels, 300, 200, 0, {{{0, 0, 150, 200}, kRedPixel}}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{0, 0, 150, 200}, kRedPixel}}));
     // The surface itself stays opaque everywhere.
     EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, kRedPixel));
 
@@ -52,14 +47,20 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
     EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, kRedPixel));
 }
 
-TEST_F(Shape, ReplacedShapesAreDestroyed)
+TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
 {
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
+    EXPECT_NE(unready->shapeRegion, nullptr);
+    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
+    EXPECT_EQ(unready->ResetData(), 0u);
+    EXPECT_EQ(unready->shapeRegion, nullptr);
+
     Class_ZkWindowD2D* window = NewWindow();
     Class_ZkRegion* first = NewHostRegion({RECT{0, 0, 10, 10}});
     HRGN handle = first->handle, scratch = first->scratch;
     window->SetShape(first);
     EXPECT_EQ(window->shapeRegion, first);
-    EXPECT_NE(GetObjectType(handle), 0u);
     window->SetShape(first);
     EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
     window->SetShape(NewHostRegion({RECT{0, 0, 20, 20}}));
@@ -76,12 +77,10 @@ TEST_F(Shape, ShapeFollowsTheClientSize)
     ASSERT_NE(window->shapeMask, nullptr);
     // The mask of the new size shows in the presentation: the shape's 150 x 200 and nothing else.
     ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_FALSE(Updates().empty());
-    const LayeredUpdate& u = Updates().back();
-    EXPECT_EQ(u.windowSize.cx * 1000 + u.windowSize.cy, 400300);
-    EXPECT_TRUE(PixelsAre(u.pixels, 400, 300, 0, {{{0, 0, 150, 200}, kBluePixel}}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->windowSize.cx * 1000 + u->windowSize.cy, 400300);
+    EXPECT_TRUE(PixelsAre(u->pixels, 400, 300, 0, {{{0, 0, 150, 200}, kBluePixel}}));
 
     // Shrinking clips the region to the new client area.
     const SIZE smaller{100, 50};
@@ -89,43 +88,36 @@ TEST_F(Shape, ShapeFollowsTheClientSize)
     EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
 }
 
-TEST_F(Shape, ShapeBeforeCreationIsKeptAndReleasedWithTheObject)
-{
-    Class_ZkWindowD2D* window = NewWindowObject();
-    window->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
-    EXPECT_NE(window->shapeRegion, nullptr);
-    EXPECT_EQ(window->shapeMask, nullptr) << "no client area yet";
-    EXPECT_EQ(window->compositionTarget, nullptr);
-    EXPECT_EQ(window->ResetData(), 0u);
-    EXPECT_EQ(window->shapeRegion, nullptr);
-}
-
-TEST_F(Shape, ShapedPresentationWithoutCompositionTargetGoesOnUnshaped)
+// Device faults at presentation: a lost device at the own target's EndDraw or while composing posts
+// the notice and still consumes the update region; without a composition target the presentation goes
+// on unshaped.
+TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
+    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    const RECT r{0, 0, 30, 30};
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
+    window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
+    ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
+
     ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
     EXPECT_NE(window->shapeMask, nullptr) << "the mask stays for the next rebuild";
     EXPECT_EQ(window->compositionTarget, nullptr);
-
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, kRedPixel));
-}
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, kRedPixel));
 
-TEST_F(Shape, LostDeviceWhileComposingPostsTheNotice)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkWindowD2D* window = NewWindow();
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
-    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    ASSERT_NE(window->compositionTarget, nullptr);
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->compositionTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    MSG message{};
-    EXPECT_TRUE(PeekMessageW(&message, messageWindow, WM_APP + 41, WM_APP + 41, PM_REMOVE));
-    EXPECT_EQ(window->modified, 0u);
+    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 }

@@ -8,9 +8,9 @@ using namespace window_test;
 
 class WindowCreate : public WindowTest {};
 
-TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
+// Create's guard is taken at its line with the build stamp; reset goes on when its guard is refused.
+TEST_F(WindowCreate, GuardsOfCreateAndReset)
 {
-    ASSERT_TRUE(Quillon().refuseLocks && Quillon().lastLockSite && Quillon().heldLocks);
     Class_ZkWindowD2D* window = NewWindowObject();
     WindowRecord record(WindowParams{});
 
@@ -26,19 +26,27 @@ TEST_F(WindowCreate, GuardIsTakenAtTheCreateLineWithTheBuildStamp)
     EXPECT_TRUE(std::wcslen(site.time) == 8 && site.time[2] == L':' && site.time[5] == L':') << site.time;
     EXPECT_EQ(window->windowHandle, nullptr) << "a refused guard touches nothing";
 
-    const uint32_t heldBefore = Quillon().heldLocks();
+    const uint32_t held = Quillon().heldLocks();
     ASSERT_EQ(window->Create(&record.info), 0u);
-    EXPECT_EQ(Quillon().heldLocks(), heldBefore) << "every guard taken is given back";
+    EXPECT_EQ(Quillon().heldLocks(), held) << "every guard taken is given back";
+
+    HWND handle = window->windowHandle;
+    ASSERT_EQ(LockObjectAt(window, L"", 0, L"", L""), 0u); // held further out by the host
+    Quillon().refuseLocks(1);
+    EXPECT_EQ(window->ResetData(), 0u);
+    EXPECT_EQ(window->IsCreated(), 0u);
+    EXPECT_EQ(window->windowTarget, nullptr);
+    EXPECT_EQ(Quillon().heldLocks(), held + 1) << "the unlock after the refusal releases nothing";
+    EXPECT_EQ(LastLockLine(), 163u);
+    UnlockObjectAt(window);
+    EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
+    DestroyWindow(handle); // the host's, once reset
 }
 
 TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
 {
-    WindowParams params;
-    params.style = WS_OVERLAPPEDWINDOW;
-    params.exStyle = 0;
-    params.cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
-    params.reserved = 0x1234;
-    WindowRecord record(params);
+    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    WindowRecord record({.style = WS_OVERLAPPEDWINDOW, .cursor = cross, .reserved = 0x1234});
     const CREATESTRUCTW before = record.block;
     Class_ZkWindowD2D* window = NewWindowObject();
     ASSERT_EQ(window->Create(&record.info), 0u);
@@ -50,9 +58,8 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     EXPECT_EQ(GetPropW(handle, L"ZkWindow::this"), static_cast<HANDLE>(window));
 
     // The recorder did not forward the first presentation, which would have sized the window to it.
-    RECT expected{0, 0, 300, 200};
+    RECT expected{0, 0, 300, 200}, outer{}, client{};
     AdjustWindowRectEx(&expected, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_LAYERED);
-    RECT outer{};
     GetWindowRect(handle, &outer);
     EXPECT_EQ((RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top}),
               (RECT{0, 0, expected.right - expected.left, expected.bottom - expected.top}));
@@ -64,6 +71,12 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     EXPECT_TRUE(IsWindowVisible(handle));
     EXPECT_EQ(window->Create(&record.info), ZK_E_WINDOW_ALREADY_CREATED);
     EXPECT_EQ(window->windowHandle, handle) << "a created window stays as it is";
+
+    // A new client size is fitted inside the frame.
+    const SIZE size{420, 260};
+    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
+    GetClientRect(handle, &client);
+    EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
 }
 
 TEST_F(WindowCreate, FirstPresentationSendsTheWholeTransparentSurface)
@@ -80,10 +93,7 @@ TEST_F(WindowCreate, FirstPresentationSendsTheWholeTransparentSurface)
 
     // SW_HIDE: the window exists, hidden, and was presented all the same.
     ClearUpdates();
-    WindowParams hidden;
-    hidden.show = SW_HIDE;
-    Class_ZkWindowD2D* second = NewWindow(hidden);
-    EXPECT_FALSE(IsWindowVisible(second->windowHandle));
+    EXPECT_FALSE(IsWindowVisible(NewWindow({.show = SW_HIDE})->windowHandle));
     EXPECT_EQ(Updates().size(), 1u);
 }
 
@@ -92,70 +102,60 @@ TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
     HICON first = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     HICON second = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_ERROR));
     ASSERT_NE(first, second);
-    WindowParams params;
-    params.className = L"TessaryTestSharedClass";
-    params.icon = first;
-    Class_ZkWindowD2D* a = NewWindow(params);
-    params.icon = second;
-    Class_ZkWindowD2D* b = NewWindow(params);
+    Class_ZkWindowD2D* a = NewWindow({.className = L"TessaryTestSharedClass", .icon = first});
+    Class_ZkWindowD2D* b = NewWindow({.className = L"TessaryTestSharedClass", .icon = second});
     ASSERT_NE(a->windowHandle, b->windowHandle);
     EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(b->windowHandle, GCLP_HICON)), first);
     EXPECT_EQ(GetPropW(b->windowHandle, L"ZkWindow::this"), static_cast<HANDLE>(b));
     EXPECT_EQ(b->IsCreated(), 1u);
+
+    // A window the host creates itself with a library class is left to the system.
+    HWND direct = CreateWindowExW(0, L"TessaryTestSharedClass", L"direct", WS_POPUP, -4000, -4000, 50, 50, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(uintptr_t(0xBAD)));
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(GetPropW(direct, L"ZkWindow::this"), nullptr);
+    EXPECT_EQ(SendMessageW(direct, WM_APP, 0, 0), 0);
+    DestroyWindow(direct);
 }
 
-TEST_F(WindowCreate, SystemWindowFailureIsReportedAndCreateMayBeTriedAgain)
+// Failures of the system window and of the device: each resets the object, leaves no window, target
+// or lock behind, and Create may be tried again.
+TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
 {
+    const wchar_t* kClass = L"TessaryTestFailingCreate"; // no other test makes windows of it
     Class_ZkWindowD2D* window = NewWindowObject();
-    const uint32_t heldBefore = Quillon().heldLocks ? Quillon().heldLocks() : 0;
-
-    WindowParams badParent;
-    badParent.style = WS_CHILD;
-    badParent.parent = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
-    WindowRecord orphan(badParent);
-    EXPECT_EQ(window->Create(&orphan.info), ZK_E_CREATE_WINDOW_FAILED);
-    EXPECT_EQ(window->IsCreated(), 0u);
-    EXPECT_EQ(window->windowHandle, nullptr);
-    EXPECT_EQ(window->handlers, nullptr) << "the failure path resets the object";
-
-    WindowParams noClass;
-    noClass.className = nullptr;
-    WindowRecord nameless(noClass);
-    EXPECT_EQ(window->Create(&nameless.info), ZK_E_CREATE_WINDOW_FAILED);
-
-    WindowRecord noBlock(WindowParams{});
-    noBlock.info.creation = nullptr;
-    EXPECT_EQ(window->Create(&noBlock.info), ZK_E_CREATE_WINDOW_FAILED);
-    if (Quillon().heldLocks) {
+    const uint32_t heldBefore = Quillon().heldLocks();
+    const LONG live = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
+    const size_t registered = tessary::WindowTargets().size();
+    auto expectReset = [&] {
+        EXPECT_TRUE(!window->IsCreated() && !window->windowHandle && !window->windowTarget && !window->handlers);
+        EXPECT_EQ(FindWindowW(kClass, nullptr), nullptr);
+        EXPECT_EQ(tessary::WindowTargets().size(), registered);
+        if (SoftD2D().Present()) {
+            EXPECT_EQ(SoftD2D().liveObjectCount(), live);
+        }
         EXPECT_EQ(Quillon().heldLocks(), heldBefore);
+    };
+    const HWND noWindow = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
+    WindowRecord orphan({.style = WS_CHILD, .className = kClass, .parent = noWindow});
+    WindowRecord nameless({.className = nullptr}), noBlock({.className = kClass});
+    noBlock.info.creation = nullptr;
+    for (WindowRecord* record : {&orphan, &nameless, &noBlock}) {
+        EXPECT_EQ(window->Create(&record->info), ZK_E_CREATE_WINDOW_FAILED);
+        expectReset();
     }
-
-    WindowRecord good(WindowParams{});
-    EXPECT_EQ(window->Create(&good.info), 0u);
-    EXPECT_EQ(window->IsCreated(), 1u);
-}
-
-TEST_F(WindowCreate, DeviceFailuresResetTheObjectAndLeakNothing)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkWindowD2D* window = NewWindowObject();
-    WindowRecord record(WindowParams{});
-    const LONG live = SoftD2D().liveObjectCount();
-
     // No window target; then a window target but no surface: the target is unregistered and released
     // again, and the system window made for the attempt does not outlive it.
-    const size_t registered = tessary::WindowTargets().size();
+    WindowRecord good({.className = kClass});
     for (SoftD2DResourceKind kind : {SOFTD2D_RESOURCE_DC_TARGET, SOFTD2D_RESOURCE_COMPATIBLE_TARGET}) {
+        if (!SoftD2D().Present())
+            break;
         ASSERT_EQ(SoftD2D().failNextCreate(kind, 1, E_OUTOFMEMORY), S_OK);
-        EXPECT_EQ(window->Create(&record.info), ZK_FAIL) << kind;
-        EXPECT_EQ(FindWindowW(L"TessaryTestWindow", nullptr), nullptr);
-        EXPECT_TRUE(!window->IsCreated() && !window->windowHandle && !window->windowTarget);
-        EXPECT_EQ(tessary::WindowTargets().size(), registered);
-        EXPECT_EQ(SoftD2D().liveObjectCount(), live);
+        EXPECT_EQ(window->Create(&good.info), ZK_FAIL) << kind;
+        expectReset();
     }
-
-    ASSERT_EQ(window->Create(&record.info), 0u);
-    EXPECT_GT(SoftD2D().liveObjectCount(), live);
+    EXPECT_EQ(window->Create(&good.info), 0u);
+    EXPECT_EQ(window->IsCreated(), 1u);
 }
 
 TEST_F(WindowCreate, ResetReleasesEveryDeviceObjectAndLeavesTheSystemWindow)
@@ -182,33 +182,4 @@ TEST_F(WindowCreate, ResetReleasesEveryDeviceObjectAndLeavesTheSystemWindow)
     EXPECT_EQ(window->Create(&again.info), 0u);
     EXPECT_EQ(window->ResetData(), 0u);
     EXPECT_EQ(window->ResetData(), 0u) << "a second reset has nothing left to do";
-}
-
-TEST_F(WindowCreate, ResetGoesOnWhenTheGuardIsRefused)
-{
-    ASSERT_TRUE(Quillon().refuseLocks && Quillon().heldLocks);
-    Class_ZkWindowD2D* window = NewWindow();
-    const uint32_t held = Quillon().heldLocks();
-    ASSERT_EQ(LockObjectAt(window, L"", 0, L"", L""), 0u); // held further out by the host
-    Quillon().refuseLocks(1);
-    EXPECT_EQ(window->ResetData(), 0u);
-    EXPECT_EQ(window->IsCreated(), 0u);
-    EXPECT_EQ(window->windowTarget, nullptr);
-    EXPECT_EQ(Quillon().heldLocks(), held + 1) << "the unlock after the refusal releases nothing";
-    QuillonLockSite site{};
-    Quillon().lastLockSite(&site);
-    EXPECT_EQ(site.line, 163u);
-    UnlockObjectAt(window);
-    EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
-}
-
-TEST_F(WindowCreate, AWindowTheHostCreatesWithALibraryClassIsLeftToTheSystem)
-{
-    NewWindow(); // registers TessaryTestWindow with the library's procedure
-    HWND direct = CreateWindowExW(0, L"TessaryTestWindow", L"direct", WS_POPUP, -4000, -4000, 50, 50, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(uintptr_t(0xBAD)));
-    ASSERT_NE(direct, nullptr);
-    EXPECT_EQ(GetPropW(direct, L"ZkWindow::this"), nullptr);
-    EXPECT_EQ(SendMessageW(direct, WM_APP, 0, 0), 0);
-    DestroyWindow(direct);
 }

@@ -1,5 +1,5 @@
-// The window as device owner after a device loss: a new window target in the registry, and the
-// window's own rebuild with its blank surface and new shape resources.
+// The window as device owner: failed rebuilds keep what it has; after a device loss, a new window
+// target in the registry and the window's own rebuild with its blank surface and new shape resources.
 #include "frame/registries.h"
 #include "window_fixture.h"
 #include <Tessary.h>
@@ -8,8 +8,9 @@ using namespace window_test;
 
 class WindowDevice : public WindowTest {};
 
-TEST_F(WindowDevice, DeviceLossRecoveryRenewsTargetSurfaceAndShape)
+TEST_F(WindowDevice, FailedRebuildsKeepAndRecoveryRenewsTargetSurfaceAndShape)
 {
+    REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
     const uint64_t key = reinterpret_cast<uint64_t>(window->windowHandle);
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
@@ -22,6 +23,14 @@ TEST_F(WindowDevice, DeviceLossRecoveryRenewsTargetSurfaceAndShape)
     for (IUnknown* object : old)
         object->AddRef();
 
+    // Failed rebuilds keep the old resources.
+    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_DC_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(window->RecreateWindowTarget(), 0u);
+    EXPECT_EQ(tessary::FindWindowTarget(key), old[0]);
+    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(window->RecreateDeviceResources(), ZK_FAIL);
+    EXPECT_TRUE(window->compositionTarget == old[1] && window->shapeMaskBitmap == old[2]);
+
     EXPECT_EQ(OnDeviceLostTessaryInternal(), 1u);
     EXPECT_NE(window->windowTarget, old[0]);
     EXPECT_EQ(tessary::FindWindowTarget(key), window->windowTarget) << "never the released target";
@@ -33,29 +42,11 @@ TEST_F(WindowDevice, DeviceLossRecoveryRenewsTargetSurfaceAndShape)
 
     // The host redraws, still shaped. (The blank, wholly marked own target is the surface tests'.)
     ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
-    ClearUpdates();
-    ASSERT_EQ(window->Present(), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, 0, {{{0, 0, 150, 200}, kBluePixel}}));
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{0, 0, 150, 200}, kBluePixel}}));
 
     Class_ZkWindowD2D* unready = NewWindowObject();
     EXPECT_EQ(unready->RecreateWindowTarget(), 0u) << "nothing registered to renew";
     EXPECT_EQ(unready->RecreateDeviceResources(), ZK_FAIL);
-}
-
-TEST_F(WindowDevice, FailedRebuildsKeepTheOldResources)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkWindowD2D* window = NewWindow();
-    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
-    ID2D1DCRenderTarget* target = window->windowTarget;
-    ID2D1BitmapRenderTarget* composition = window->compositionTarget;
-    ID2D1Bitmap* mask = window->shapeMaskBitmap;
-    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_DC_TARGET, 1, E_OUTOFMEMORY), S_OK);
-    EXPECT_EQ(window->RecreateWindowTarget(), 0u);
-    EXPECT_EQ(tessary::FindWindowTarget(reinterpret_cast<uint64_t>(window->windowHandle)), target);
-    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
-    EXPECT_EQ(window->RecreateDeviceResources(), ZK_FAIL);
-    EXPECT_EQ(window->compositionTarget, composition);
-    EXPECT_EQ(window->shapeMaskBitmap, mask);
 }

@@ -10,19 +10,10 @@ tessary::UpdateLayeredWindowIndirectFn g_system = nullptr;
 
 BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info)
 {
-    LayeredUpdate u;
-    u.window = window;
-    u.info = *info;
-    if (info->psize) {
-        u.windowSize = *info->psize;
+    LayeredUpdate u{window, *info, info->psize ? *info->psize : SIZE{}, info->pptSrc ? *info->pptSrc : POINT{},
+                    info->pblend ? *info->pblend : BLENDFUNCTION{}, info->prcDirty ? *info->prcDirty : RECT{}};
+    if (info->psize)
         u.pixels = CopyDC(info->hdcSrc, info->psize->cx, info->psize->cy);
-    }
-    if (info->pptSrc)
-        u.sourcePoint = *info->pptSrc;
-    if (info->pblend)
-        u.blend = *info->pblend;
-    if (info->prcDirty)
-        u.dirty = *info->prcDirty;
     WindowTest::Updates().push_back(std::move(u));
     return WindowTest::forward && g_system ? g_system(window, info) : TRUE;
 }
@@ -32,7 +23,7 @@ BOOL WINAPI RecordLayeredUpdate(HWND window, const UPDATELAYEREDWINDOWINFO* info
 bool WindowTest::forward = false;
 
 WindowRecord::WindowRecord(const WindowParams& p)
-    : block{nullptr, GetModuleHandleW(nullptr), p.menu, p.parent, p.cy, p.cx, p.y, p.x, 0 /* class style */,
+    : block{nullptr, GetModuleHandleW(nullptr), nullptr, p.parent, p.cy, p.cx, p.y, p.x, 0 /* class style */,
             L"Tessary test", p.className, p.exStyle},
       info{ZK_FOURCC_WINDOW, sizeof(ZkWindowCreateInfo), p.reserved, &block, p.style, 0, 0, p.icon, p.icon, p.cursor,
            nullptr, uint32_t(p.show), 0}
@@ -49,6 +40,7 @@ void WindowTest::SetUp()
 {
     tessary_test::StartHostEnvironment();
     ASSERT_EQ(InitializeTessaryInternal(), 1u);
+    ASSERT_TRUE(Quillon().refuseLocks && Quillon().lastLockSite && Quillon().heldLocks) << "our Quillon build";
     _system = tessary::Context().updateLayeredWindowIndirect;
     g_system = _system;
     tessary::Context().updateLayeredWindowIndirect = &RecordLayeredUpdate;
@@ -101,6 +93,27 @@ Class_ZkWindowD2D* WindowTest::NewWindow(const WindowParams& params)
     WindowRecord record(params);
     EXPECT_EQ(window->Create(&record.info), 0u);
     return window;
+}
+
+const LayeredUpdate* WindowTest::PresentOnce(Class_ZkWindowD2D* window)
+{
+    ClearUpdates();
+    EXPECT_EQ(window->Present(), 0u);
+    EXPECT_EQ(Updates().size(), 1u);
+    return Updates().size() == 1 ? &Updates()[0] : nullptr;
+}
+
+bool WindowTest::DeviceLostPosted(UINT message)
+{
+    MSG posted{};
+    return PeekMessageW(&posted, messageWindow, message, message, PM_REMOVE);
+}
+
+uint32_t WindowTest::LastLockLine()
+{
+    QuillonLockSite site{};
+    Quillon().lastLockSite(&site);
+    return site.line;
 }
 
 std::vector<uint32_t> ScreenPixels(const RECT& area)

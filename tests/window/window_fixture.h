@@ -12,10 +12,7 @@
 
 namespace window_test {
 
-using tessary_test::SoftD2DControl;
-inline const SoftD2DControl& SoftD2D() { return tessary_test::SoftD2D(); }
-
-using tessary_test::Quillon;
+using tessary_test::SoftD2D, tessary_test::Quillon;
 
 // One UpdateLayeredWindowIndirect call as the library made it: the record as passed (its pointers only
 // compared with null), what they pointed at, and the source pixels at that moment.
@@ -26,7 +23,7 @@ struct LayeredUpdate {
     POINT sourcePoint{};
     BLENDFUNCTION blend{};
     RECT dirty{};
-    std::vector<uint32_t> pixels; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
+    std::vector<uint32_t> pixels{}; // the source DC's windowSize pixels, 0xAARRGGBB, rows top down
 };
 
 struct WindowParams {
@@ -39,7 +36,6 @@ struct WindowParams {
     HICON icon = nullptr;
     HCURSOR cursor = nullptr;
     HWND parent = nullptr;
-    HMENU menu = nullptr;
     uint32_t reserved = 0;
 };
 
@@ -61,6 +57,12 @@ protected:
     Class_ZkWindowD2D* NewWindowObject();
     // Created from the params; the test fails when Create does not return 0.
     Class_ZkWindowD2D* NewWindow(const WindowParams& params = {});
+    // Presents after clearing the record; the one update it made, or null (and a failure) otherwise.
+    const LayeredUpdate* PresentOnce(Class_ZkWindowD2D* window);
+    // Whether the device-lost notice `message` was posted to messageWindow (and takes it off the queue).
+    bool DeviceLostPosted(UINT message);
+    // The source line of the last guard taken or refused.
+    static uint32_t LastLockLine();
 
 public:
     // Calls made since the last ClearUpdates; forwarded to the system when `forward` is set.
@@ -77,9 +79,7 @@ private:
     tessary::UpdateLayeredWindowIndirectFn _system = nullptr;
 };
 
-using tessary_test::CopyDC;
-using tessary_test::ReadPixels;
-using tessary_test::RegionRects;
+using tessary_test::CopyDC, tessary_test::ReadPixels, tessary_test::RegionRects;
 // What the screen shows in `area`, 0x00RRGGBB, rows top down; empty on failure.
 std::vector<uint32_t> ScreenPixels(const RECT& area);
 // The window's own surface pixels.
@@ -88,7 +88,6 @@ std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 
 using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kRedPixel, tessary_test::kBluePixel;
-
 using tessary_test::PixelsAre;
 
 } // namespace window_test
