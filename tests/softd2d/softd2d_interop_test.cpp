@@ -44,7 +44,7 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
 
     const std::vector<uint32_t> pixels = ReadPixels(target.Get());
     ASSERT_EQ(16u, pixels.size());
-    EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << Hex(pixels[5]);  // GDI leaves alpha alone or 0
+    EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << std::hex << pixels[5];  // GDI leaves alpha alone or 0
     EXPECT_EQ(kGreen, pixels[0]);
     target->BeginDraw();
     ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_CLEAR, &dc));

@@ -2,16 +2,8 @@
 
 #include "softd2d_test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace softd2d_test {
-
-std::string Hex(uint32_t pixel) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%08X", static_cast<unsigned>(pixel));
-    return text;
-}
 
 D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
 
@@ -83,21 +75,6 @@ const uint32_t* DibBits(HDC dc, size_t* count) {
     return static_cast<const uint32_t*>(section.dsBm.bmBits);
 }
 
-std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
-    std::vector<uint32_t> pixels;
-    ComPtr<ID2D1GdiInteropRenderTarget> gdi;
-    EXPECT_EQ(S_OK, target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), &gdi));
-    if (!gdi) return pixels;
-    target->BeginDraw();
-    HDC dc = nullptr;
-    EXPECT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
-    size_t count = 0;
-    if (const uint32_t* bits = DibBits(dc, &count)) pixels.assign(bits, bits + count);
-    EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
-    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
-    return pixels;
-}
-
 void SoftD2DTest::SetUp() {
     if (GetControl().Present()) liveBefore_ = GetControl().liveObjectCount();
     factory_ = MakeFactory();
@@ -113,23 +90,6 @@ void SoftD2DTest::TearDown() {
         GetControl().clearFailures();
         EXPECT_EQ(liveBefore_, GetControl().liveObjectCount()) << "COM objects leaked";
     }
-}
-
-::testing::AssertionResult PixelsMatch(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
-                                       int width, int tolerance) {
-    if (actual.size() != expected.size())
-        return ::testing::AssertionFailure() << actual.size() << " pixels, expected " << expected.size();
-    for (size_t i = 0; i < actual.size(); ++i) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            const int a = (actual[i] >> shift) & 0xff, e = (expected[i] >> shift) & 0xff;
-            if (std::abs(a - e) > tolerance) {
-                return ::testing::AssertionFailure()
-                       << "pixel (" << i % width << ", " << i / width << ") is " << Hex(actual[i]) << ", expected "
-                       << Hex(expected[i]) << " (BGRA as 0xAARRGGBB)";
-            }
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 }  // namespace softd2d_test

@@ -11,19 +11,13 @@ using tessary::TextFormatCache;
 
 namespace {
 
-class TextDrawing : public SurfaceTest {
+class TextDrawing : public TextTest {
 protected:
     void SetUp() override
     {
-        SurfaceTest::SetUp();
-        tessary::ReleaseAllTextFormats();
+        TextTest::SetUp();
         font = HostFont(kKnownFamily, 24);
         ASSERT_EQ(font->GetLastStatus(), Gdiplus::Ok);
-    }
-    void TearDown() override
-    {
-        tessary::ReleaseAllTextFormats();
-        SurfaceTest::TearDown();
     }
 
     RECT Measure(Class_ZkGraphicSurfaceD2D* surface, const wchar_t* text, const Gdiplus::Font* with)
@@ -154,13 +148,6 @@ TEST_F(TextDrawing, MeasuringFollowsTheTextAndShareFormatsAcrossDecorations)
     EXPECT_EQ(spaced.bottom, one.bottom);
     EXPECT_EQ(Measure(surface, L"", font.get()).right, 0);
 
-    // Underline and strikeout are per layout: all three fonts share the one format.
-    auto underlined = HostFont(kKnownFamily, 24, Gdiplus::FontStyleUnderline);
-    auto struck = HostFont(kKnownFamily, 24, Gdiplus::FontStyleStrikeout);
-    EXPECT_EQ(Measure(surface, L"Ag", underlined.get()).right, one.right);
-    EXPECT_EQ(Measure(surface, L"Ag", struck.get()).right, one.right);
-    EXPECT_EQ(TextFormatCache().size(), 1u);
-
     // No font: SYSTEM_FONT's description, cached under its key. (Wine's GDI enumerates no "System"
     // family, so there it resolves through the private collection; Windows lists it.)
     LOGFONTW system{};
@@ -191,7 +178,7 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
     EXPECT_EQ(surface->published, 1u) << "measuring changes nothing in the surface";
     const POINT origin{100, 50};
     RECT drawn{};
-    EXPECT_EQ(surface->DrawText(&origin, 0xFF000000u, L"Hello", font.get(), 0x1234, 0x5678, &drawn), ZK_OK);
+    EXPECT_EQ(surface->DrawText(&origin, kOpaqueRed, L"Hello", font.get(), 0x1234, 0x5678, &drawn), ZK_OK);
     EXPECT_EQ(drawn, measured) << "relative to the origin";
     EXPECT_EQ(surface->published, 0u);
     EXPECT_EQ(surface->modified, 1u);
@@ -201,18 +188,18 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
     EXPECT_EQ(surface->updateBox.x, float(placed.left));
     EXPECT_EQ(surface->updateBox.width, float(placed.right - placed.left));
 
-    // Black glyphs inside the placed bounds (a pixel of antialiasing either side), nothing elsewhere.
+    // Red glyphs inside the placed bounds (a pixel of antialiasing either side), nothing elsewhere.
     const std::vector<uint32_t> pixels = ReadPixels(surface);
     ASSERT_EQ(pixels.size(), 300u * 150u);
     const Marks marks = MarksOf(pixels, 300, 0, {placed.left - 1, placed.top - 1, placed.right + 1, placed.bottom + 1});
     EXPECT_GT(marks.count, 100);
     EXPECT_TRUE(marks.inside);
     for (uint32_t p : pixels)
-        ASSERT_EQ(p & 0x00FFFFFFu, 0u) << "black with coverage as alpha";
+        ASSERT_EQ(p & 0x00FFFFFFu, p >> 24 << 16) << std::hex << p << ": red premultiplied by coverage";
 
     // Without a bounds pointer the region still grows.
     const POINT elsewhere{10, 100};
-    EXPECT_EQ(surface->DrawText(&elsewhere, 0xFF000000u, L"Hello", font.get(), 0, 0, nullptr), ZK_OK);
+    EXPECT_EQ(surface->DrawText(&elsewhere, kOpaqueRed, L"Hello", font.get(), 0, 0, nullptr), ZK_OK);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed, Moved(measured, 10, 100)}));
 }
 

@@ -9,19 +9,7 @@ using tessary::TextFormatCache;
 
 namespace {
 
-class TextLayout : public surface_test::SurfaceTest {
-protected:
-    void SetUp() override
-    {
-        SurfaceTest::SetUp();
-        tessary::ReleaseAllTextFormats();
-    }
-    void TearDown() override
-    {
-        tessary::ReleaseAllTextFormats();
-        SurfaceTest::TearDown();
-    }
-};
+using TextLayout = TextTest;
 
 } // namespace
 
