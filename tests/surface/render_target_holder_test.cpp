@@ -25,15 +25,6 @@ struct DeviceLostListener {
     HWND window;
 };
 
-// An opacity buffer as LockAlphaMask leaves it: one byte per pixel, rows of exactly the width.
-void GiveOpacityBuffer(Class_ZkGraphicSurfaceD2D* surface, uint32_t width, uint32_t height, uint8_t value)
-{
-    surface->opacityBuffer = new uint8_t[width * height];
-    std::fill_n(surface->opacityBuffer, width * height, value);
-    surface->opacityBufferWidth = width;
-    surface->opacityBufferHeight = height;
-}
-
 uint32_t RefCount(IUnknown* object)
 {
     object->AddRef();

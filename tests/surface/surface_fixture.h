@@ -46,6 +46,19 @@ using tessary_test::kRedPixel, tessary_test::kBluePixel;
 // The surface's pixels once its pass has ended (through GetRenderTarget, as any reader gets them).
 std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
 
+// The flags later calls of the host depend on, compared in one assertion.
+struct Flags {
+    uint32_t modified, published, drawing;
+    bool operator==(const Flags&) const = default;
+};
+Flags FlagsOf(const Class_ZkGraphicSurfaceD2D* surface);
+std::ostream& operator<<(std::ostream& out, const Flags& flags);
+
+// The update region emptied and the modified flag cleared, so that what a call adds can be seen exactly.
+void ForgetUpdates(Class_ZkGraphicSurfaceD2D* surface);
+// An opacity buffer as LockAlphaMask leaves it: one byte per pixel, rows of exactly the width.
+void GiveOpacityBuffer(Class_ZkGraphicSurfaceD2D* surface, uint32_t width, uint32_t height, uint8_t value);
+
 // True when the region covers exactly the union of the rectangles.
 bool RegionIs(HRGN region, std::initializer_list<RECT> rects);
 
