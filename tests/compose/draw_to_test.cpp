@@ -8,8 +8,6 @@ using namespace surface_test;
 namespace {
 
 uint64_t DrawBitmapCalls() { return Control().Counters().drawBitmap; }
-// What a count of DrawBitmap calls should have grown by: nothing is counted without softd2d.
-uint64_t Calls(uint64_t n) { return Control().Present() ? n : 0; }
 
 } // namespace
 
@@ -33,7 +31,7 @@ TEST_F(DrawTo, CopiesAreClippedByTheTargetAndTheSourceOffset)
     EXPECT_EQ(drawn, (RECT{30, 30, 50, 50}));
     EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{30, 30, 50, 50}}));
     EXPECT_EQ(FlagsOf(target), (Flags{1, 0, 1})) << "the target's pass stays open";
-    EXPECT_EQ(DrawBitmapCalls() - before, Calls(1));
+    EXPECT_EQ(DrawBitmapCalls() - before, CountedCalls(1));
     EXPECT_TRUE(CopiedInto(ReadPixels(target), 50, sourcePixels, 100, 30, 30, {{30, 30, 50, 50}}, 0));
 
     // At (-10, -10): the whole target, from source offset 10.
@@ -196,7 +194,7 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     EXPECT_EQ(source->DrawToScaled(target, &origin, 2.0, 2.0, nullptr, &drawn), ZK_OK);
     EXPECT_EQ(drawn, (RECT{0, 0, 20, 20}));
     EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 20, 20}}));
-    EXPECT_EQ(DrawBitmapCalls() - before, Calls(1));
+    EXPECT_EQ(DrawBitmapCalls() - before, CountedCalls(1));
     EXPECT_TRUE(PixelsAre(ReadPixels(target), 100, 100, 0,
                           {{{0, 0, 5, 20}, kRedPixel}, {{5, 0, 6, 20}, 0xFFBF0040u, 1}, {{6, 0, 7, 20}, 0xFF4000BFu, 1},
                            {{7, 0, 20, 20}, kBluePixel}}));

@@ -2,7 +2,6 @@
 // rebuild after device loss.
 #include "surface_fixture.h"
 #include <Tessary.h>
-#include <algorithm>
 
 using namespace surface_test;
 
@@ -64,32 +63,30 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
     DeviceLostListener listener;
     ASSERT_NE(listener.window, nullptr);
 
+    auto losePasses = [&](int passes, HRESULT failure) {
+        ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, passes, failure), S_OK);
+        for (int i = 0; i < passes; ++i) {
+            surface->BeginDrawPass();
+            surface->EndDrawPass();
+        }
+    };
+
     // No handler set: nothing is posted, the pass still counts as ended.
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
+    losePasses(1, D2DERR_RECREATE_TARGET);
     EXPECT_EQ(surface->drawing, 0u);
     EXPECT_EQ(listener.Heard(), 0);
     // A window but message 0 is no handler either.
     SetDeviceLostHandlerTessaryInternal(listener.window, 0);
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
+    losePasses(1, D2DERR_RECREATE_TARGET);
     EXPECT_EQ(listener.Heard(), 0);
 
     // With a handler, each lost pass posts once, with both parameters 0.
     SetDeviceLostHandlerTessaryInternal(listener.window, kDeviceLostMessage);
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 2, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
+    losePasses(2, D2DERR_RECREATE_TARGET);
     EXPECT_EQ(listener.Heard(), 2);
     EXPECT_EQ(surface->drawing, 0u);
     // Any other failure is not a lost device.
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, E_FAIL), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
+    losePasses(1, E_FAIL);
     EXPECT_EQ(listener.Heard(), 0);
 }
 
@@ -123,8 +120,7 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarge
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
     // Without an opacity buffer nothing changes and the result is 0.
     EXPECT_EQ(surface->PublishSurface(), ZK_OK);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
-    EXPECT_EQ(surface->published, 0u);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
 
     GiveOpacityBuffer(surface, 6, 2, 128);
     EXPECT_EQ(surface->PublishSurface(), ZK_OK);
@@ -141,8 +137,7 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarge
     // No window target under the key: refused, and readers fall back to the own pixels.
     tessary::UnregisterWindowTarget(kWindowKey);
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
-    EXPECT_EQ(surface->published, 0u);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
 }
 
@@ -202,7 +197,6 @@ TEST_F(RenderTargetHolder, RebuildingGivesABlankTargetToRedrawOrKeepsTheOldOne)
     ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     EXPECT_EQ(surface->RecreateDeviceResources(), ZK_FAIL);
     EXPECT_EQ(surface->ownTarget, old);
-    EXPECT_EQ(surface->published, 0u);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     EXPECT_EQ(ReadPixels(surface).at(0), kRedPixel) << "the old pixels stay";
 }

@@ -54,6 +54,9 @@ struct Flags {
 Flags FlagsOf(const Class_ZkGraphicSurfaceD2D* surface);
 std::ostream& operator<<(std::ostream& out, const Flags& flags);
 
+// What a softd2d call count should have grown by: with another Direct2D nothing is counted.
+inline uint64_t CountedCalls(uint64_t n) { return Control().Present() ? n : 0; }
+
 // The update region emptied and the modified flag cleared, so that what a call adds can be seen exactly.
 void ForgetUpdates(Class_ZkGraphicSurfaceD2D* surface);
 // An opacity buffer as LockAlphaMask leaves it: one byte per pixel, rows of exactly the width.

@@ -72,8 +72,7 @@ TEST_F(TextDrawing, RefusalsAndMissingFormatsDrawNothing)
     // No text format can be made (here: no DirectWrite at all): success, yet bounds, update region and
     // pixels stay as they were.
     surface->ClearRect(nullptr, 0);
-    surface->EmptyUpdateRegion();
-    surface->modified = 0;
+    ForgetUpdates(surface);
     IDWriteFactory* factory = tessary::Context().dwriteFactory;
     tessary::Context().dwriteFactory = nullptr;
     const uint32_t measured = surface->MeasureText(&bounds, L"Ag", font.get());
@@ -167,8 +166,7 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(300, 150);
     surface->ClearRect(nullptr, 0);
-    surface->EmptyUpdateRegion();
-    surface->modified = 0;
+    ForgetUpdates(surface);
     surface->published = 1;
     // The clip region does not limit text.
     HostRegion corner({{0, 0, 5, 5}});
@@ -180,9 +178,7 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
     RECT drawn{};
     EXPECT_EQ(surface->DrawText(&origin, kOpaqueRed, L"Hello", font.get(), 0x1234, 0x5678, &drawn), ZK_OK);
     EXPECT_EQ(drawn, measured) << "relative to the origin";
-    EXPECT_EQ(surface->published, 0u);
-    EXPECT_EQ(surface->modified, 1u);
-    EXPECT_EQ(surface->drawing, 1u) << "the pass stays open";
+    EXPECT_EQ(FlagsOf(surface), (Flags{1, 0, 1})) << "the pass stays open";
     const RECT placed = Moved(measured, 100, 50);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed}));
     EXPECT_EQ(surface->updateBox.x, float(placed.left));
