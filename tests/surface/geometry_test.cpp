@@ -50,7 +50,7 @@ TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
     EXPECT_TRUE(same(huge, surface));
 }
 
-TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
+TEST(RegionWalk, VisitsGdiRectanglesInOrder)
 {
     // Nothing to walk: null, the all-bits handle and an empty region.
     int visits = 0;
@@ -64,18 +64,7 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
     tessary_test::WithRects(region, {{50, 0, 60, 10}, {0, 0, 10, 10}, {0, 20, 5, 25}});
     EXPECT_EQ(RegionRects(region), (std::vector<RECT>{{0, 0, 10, 10}, {50, 0, 60, 10}, {0, 20, 5, 25}}));
 
-    // 200 rectangles need 32 + 3200 bytes: past the 1008-byte stack buffer, so the heap path runs.
-    SetRectRgn(region, 0, 0, 0, 0);
-    HRGN piece = CreateRectRgn(0, 0, 0, 0);
-    for (int i = 0; i < 200; ++i) {
-        SetRectRgn(piece, (i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2);
-        CombineRgn(region, region, piece, RGN_OR);
-    }
-    EXPECT_GT(GetRegionData(region, 0, nullptr), 1008u);
-    const std::vector<RECT> many = RegionRects(region);
-    ASSERT_EQ(many.size(), 200u);
-    for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(many[i], (RECT{(i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2})) << i;
+    // Past the 1008-byte stack buffer the heap path runs: GdiInterop's alpha regions of 150 rectangles.
 
     // An inverted rectangle is empty, not GDI's normalised rectangle.
     SetRegionToRect(region, RECT{10, 10, 0, 0});
@@ -84,6 +73,5 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
     EXPECT_TRUE(RegionRects(region).empty());
     SetRegionToRect(region, RECT{0, 0, 10, 10});
     EXPECT_EQ(RegionRects(region).size(), 1u);
-    DeleteObject(piece);
     DeleteObject(region);
 }
