@@ -5,10 +5,6 @@
 
 namespace softd2d_test {
 
-D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
-
-D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
-
 ComPtr<ID2D1Factory> MakeFactory() {
     ComPtr<ID2D1Factory> factory;
     EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,

@@ -25,8 +25,8 @@ inline constexpr uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) {
     return b | (g << 8) | (r << 16) | (a << 24);
 }
 
-D2D1_COLOR_F Color(float r, float g, float b, float a);
-D2D1_RECT_F Rect(float left, float top, float right, float bottom);
+inline D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
+inline D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
 
 // The control API of the loaded d2d1.dll; entries stay null with another Direct2D.
 using Control = tessary_test::SoftD2DControl;

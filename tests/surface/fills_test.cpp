@@ -37,35 +37,25 @@ TEST_F(Fills, FillRectBlendsAColourThroughTheClipRegion)
     EXPECT_EQ(Control().Counters().fillRectangle - beforeClipped.fillRectangle, CountedCalls(2));
     EXPECT_TRUE(RegionIs(clipped->updateRegion.handle, {{0, 0, 4, 4}, {10, 5, 14, 10}}));
     EXPECT_TRUE(PixelsAre(ReadPixels(clipped), 20, 10, 0, {{{0, 0, 4, 4}, kRedPixel}, {{10, 5, 14, 10}, kRedPixel}}));
-}
 
-TEST_F(Fills, FillRectThatDrawsNothingStillKeepsTheUpdateRegion)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
-    surface->ClearRect(nullptr, 0);
-    const RECT inside{0, 0, 2, 2};
-    surface->FillRect(kOpaqueRed, &inside);
-    surface->EndDrawPass();
-    surface->modified = 0;
-    const SoftD2DCounters before = Control().Counters();
-
-    // Entirely outside the clip region: no drawing, modified untouched, update box recomputed unchanged.
-    const RECT outside{20, 20, 30, 30};
-    EXPECT_EQ(surface->FillRect(kOpaqueRed, &outside), ZK_OK);
-    // Inverted: an empty area, not GDI's normalised rectangle.
-    const RECT inverted{8, 8, 2, 2};
-    EXPECT_EQ(surface->FillRect(kOpaqueRed, &inverted), ZK_OK);
-    EXPECT_EQ(FlagsOf(surface), (Flags{0, 0, 0}));
-    EXPECT_EQ(Control().Counters().fillRectangle, before.fillRectangle);
-    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 2, 2}}));
-    EXPECT_EQ(surface->updateBox.width, 2.0f);
+    // Between the clip rectangles, or inverted (an empty area, not GDI's normalised rectangle, which would
+    // meet the clip): nothing drawn, modified untouched, the update region and its box unchanged.
+    clipped->modified = 0;
+    const RECT between{4, 0, 10, 5}, inverted{14, 10, 10, 5};
+    EXPECT_EQ(clipped->FillRect(kOpaqueRed, &between), ZK_OK);
+    EXPECT_EQ(clipped->FillRect(kOpaqueRed, &inverted), ZK_OK);
+    EXPECT_EQ(FlagsOf(clipped), (Flags{0, 0, 0}));
+    EXPECT_EQ(Control().Counters().fillRectangle - beforeClipped.fillRectangle, CountedCalls(2));
+    EXPECT_TRUE(RegionIs(clipped->updateRegion.handle, {{0, 0, 4, 4}, {10, 5, 14, 10}}));
+    EXPECT_EQ(clipped->updateBox.width, 14.0f);
 
     // Alpha 0 changes no pixel, yet counts as drawn.
-    const RECT corner{5, 5, 10, 10};
-    EXPECT_EQ(surface->FillRect(0x00FFFFFFu, &corner), ZK_OK);
-    EXPECT_EQ(surface->modified, 1u);
-    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 2, 2}, {5, 5, 10, 10}}));
-    EXPECT_EQ(At(ReadPixels(surface), 10, 7, 7), 0u);
+    ForgetUpdates(clipped);
+    const RECT top{0, 0, 20, 2};
+    EXPECT_EQ(clipped->FillRect(0x00FFFFFFu, &top), ZK_OK);
+    EXPECT_EQ(clipped->modified, 1u);
+    EXPECT_TRUE(RegionIs(clipped->updateRegion.handle, {{0, 0, 4, 2}}));
+    EXPECT_TRUE(PixelsAre(ReadPixels(clipped), 20, 10, 0, {{{0, 0, 4, 4}, kRedPixel}, {{10, 5, 14, 10}, kRedPixel}}));
 }
 
 TEST_F(Fills, BrushesAreCachedPerColourValueAcrossSurfaces)

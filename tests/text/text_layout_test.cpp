@@ -42,9 +42,6 @@ TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
 {
     LOGFONTW system{};
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system);
-    const LOGFONTW none = tessary::LogFontOf(nullptr);
-    EXPECT_STREQ(none.lfFaceName, system.lfFaceName);
-    EXPECT_TRUE(none.lfHeight == system.lfHeight && none.lfWeight == system.lfWeight);
 
     auto bold = HostFont(kKnownFamily, 20, Gdiplus::FontStyleBoldItalic);
     ASSERT_EQ(bold->GetLastStatus(), Gdiplus::Ok);
@@ -55,7 +52,7 @@ TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
     EXPECT_NE(described.lfItalic, 0);
 
     // A font object whose creation failed has no native font: its status records GDI+'s refusal
-    // and SYSTEM_FONT stands in.
+    // and SYSTEM_FONT stands in, as for no font at all (checked through MeasureText).
     Gdiplus::Font broken(L"Tessary No Such Family", 20, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     ASSERT_FALSE(broken.IsAvailable());
     const LOGFONTW fallback = tessary::LogFontOf(&broken);
