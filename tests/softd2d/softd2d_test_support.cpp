@@ -64,13 +64,6 @@ void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel) {
     ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
 }
 
-const uint32_t* DibBits(HDC dc, size_t* count) {
-    DIBSECTION section = {};
-    if (!dc || GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) != sizeof(section)) return nullptr;
-    if (count) *count = size_t(section.dsBm.bmWidth) * section.dsBm.bmHeight;
-    return static_cast<const uint32_t*>(section.dsBm.bmBits);
-}
-
 void SoftD2DTest::SetUp() {
     if (GetControl().Present()) liveBefore_ = GetControl().liveObjectCount();
     factory_ = MakeFactory();

@@ -54,8 +54,6 @@ HRESULT Pass(ID2D1RenderTarget* target, Draw draw) {
 
 // Runs one drawing pass that clears the whole target to `pixel`, opaque or transparent black.
 void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel);
-// The DIB section selected into `dc` (null without one), and its pixel count.
-const uint32_t* DibBits(HDC dc, size_t* count = nullptr);
 // A target's pixels, row by row, read inside a drawing pass through GetDC, and their comparison.
 using tessary_test::ReadPixels, tessary_test::PixelsMatch;
 
