@@ -13,11 +13,9 @@ ComPtr<ID2D1Factory> MakeFactory() {
 }
 
 ComPtr<ID2D1DCRenderTarget> MakeDevice(ID2D1Factory* factory) {
-    D2D1_RENDER_TARGET_PROPERTIES properties = {};
-    properties.type = D2D1_RENDER_TARGET_TYPE_HARDWARE;
-    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    properties.usage = D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE;
-    properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
+    const D2D1_RENDER_TARGET_PROPERTIES properties = {
+        D2D1_RENDER_TARGET_TYPE_HARDWARE, {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED}, 0, 0,
+        D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE, D2D1_FEATURE_LEVEL_DEFAULT};
     ComPtr<ID2D1DCRenderTarget> device;
     EXPECT_EQ(S_OK, factory->CreateDCRenderTarget(&properties, &device));
     return device;

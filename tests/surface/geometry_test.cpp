@@ -34,20 +34,17 @@ TEST(PixelRectangles, CoverTheFloatRectangleAndRoundTowardTheOutside)
 TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
 {
     const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
-    auto same = [](const RectF& a, const RectF& b) {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-    };
     // Sticking out at the top-left: cut to the surface.
-    EXPECT_TRUE(same(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), RectF{0, 0, 20, 20}));
+    EXPECT_EQ(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), (RectF{0, 0, 20, 20}));
     // Sticking out at the bottom-right.
-    EXPECT_TRUE(same(BlitRectWithin(RECT{90, 40, 130, 70}, surface), RectF{90, 40, 10, 10}));
+    EXPECT_EQ(BlitRectWithin(RECT{90, 40, 130, 70}, surface), (RectF{90, 40, 10, 10}));
     // Entirely to the right: a negative width that makes every copy empty, reported as (200, 0, 100, 10).
     const RectF outside = BlitRectWithin(RECT{200, 0, 300, 10}, surface);
-    EXPECT_TRUE(same(outside, RectF{200, 0, -100, 10}));
+    EXPECT_EQ(outside, (RectF{200, 0, -100, 10}));
     EXPECT_EQ(PixelRect(outside), (RECT{200, 0, 100, 10}));
     // Extreme coordinates do not overflow: the arithmetic is f32 throughout.
     const RectF huge = BlitRectWithin(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, surface);
-    EXPECT_TRUE(same(huge, surface));
+    EXPECT_EQ(huge, surface);
 }
 
 TEST(RegionWalk, VisitsGdiRectanglesInOrder)

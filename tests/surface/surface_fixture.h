@@ -7,9 +7,22 @@
 #include "support/readback.h"
 #include "support/softd2d_control.h"
 #include "surface/region.h"
+#include "surface/geometry.h"
 #include "surface/surface.h"
 #include <gtest/gtest.h>
 #include <vector>
+
+namespace tessary {
+// Float rectangles compared exactly: every value the tests expect is representable.
+inline bool operator==(const RectF& a, const RectF& b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+inline std::ostream& operator<<(std::ostream& out, const RectF& r)
+{
+    return out << '(' << r.x << ", " << r.y << " size " << r.width << " x " << r.height << ')';
+}
+} // namespace tessary
 
 namespace surface_test {
 

@@ -28,12 +28,8 @@ TEST(TextKeysAndBounds, KeyIsFaceThenHeightWeightItalic)
 
 TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
 {
-    DWRITE_TEXT_METRICS metrics{};
-    metrics.left = 0.5f;
-    metrics.top = -0.5f;
-    metrics.width = 3.0f;
-    metrics.widthIncludingTrailingWhitespace = 10.2f;
-    metrics.height = 3.3f;
+    // left, top, width, width with trailing whitespace, height
+    const DWRITE_TEXT_METRICS metrics{0.5f, -0.5f, 3.0f, 10.2f, 3.3f};
     // ceil(0.5 + 10.2) and ceil(-0.5 + 3.3): the trailing whitespace counts, the edges round outward.
     EXPECT_EQ(tessary::TextBoundsOf(metrics), (RECT{0, -1, 11, 3}));
 }
@@ -64,8 +60,7 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
 {
     IDWriteTextFormat* negative = tessary::AcquireTextFormat(Described(kKnownFamily, -20));
     IDWriteTextFormat* positive = tessary::AcquireTextFormat(Described(kKnownFamily, 20));
-    ASSERT_NE(negative, nullptr);
-    ASSERT_NE(positive, nullptr);
+    ASSERT_TRUE(negative && positive);
     EXPECT_NE(negative, positive);
     EXPECT_EQ(TextFormatCache().size(), 2u) << "two keys";
     EXPECT_EQ(negative->GetFontSize(), 20.0f);
