@@ -34,7 +34,7 @@ uint32_t RefCount(IUnknown* object)
 
 class RenderTargetHolder : public SurfaceTest {};
 
-TEST_F(RenderTargetHolder, APassOpensOnceAndClosesOnce)
+TEST_F(RenderTargetHolder, APassOpensOnceClosesOnceAndEndsBeforeATargetIsHandedOut)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
@@ -54,6 +54,27 @@ TEST_F(RenderTargetHolder, APassOpensOnceAndClosesOnce)
     EXPECT_EQ(uncreated->drawing, 0u);
     uncreated->EndDrawPass();
     EXPECT_EQ(Control().Counters().beginDraw, before.beginDraw + 1);
+
+    // Targets are handed out with a reference, the pass ended first so that the fill is in the bitmap.
+    ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    ASSERT_EQ(surface->drawing, 1u);
+    const uint32_t ownReferences = RefCount(surface->ownTarget);
+    ID2D1RenderTarget* own = surface->GetRenderTarget();
+    ASSERT_EQ(own, surface->ownTarget);
+    EXPECT_EQ(surface->drawing, 0u);
+    EXPECT_EQ(RefCount(own), ownReferences + 1);
+    own->Release();
+    EXPECT_EQ(ReadPixels(surface).at(0), kRedPixel) << "the fill is in the bitmap";
+
+    const uint32_t windowReferences = RefCount(windowTarget);
+    ID2D1DCRenderTarget* window = surface->GetWindowRenderTarget();
+    EXPECT_EQ(window, windowTarget);
+    EXPECT_EQ(RefCount(windowTarget), windowReferences + 1);
+    window->Release();
+    // Looked up by the window key each time: gone from the registry, gone from here.
+    tessary::UnregisterWindowTarget(kWindowKey);
+    EXPECT_EQ(surface->GetWindowRenderTarget(), nullptr);
+    tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
 }
 
 TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
@@ -88,30 +109,6 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
     // Any other failure is not a lost device.
     losePasses(1, E_FAIL);
     EXPECT_EQ(listener.Heard(), 0);
-}
-
-TEST_F(RenderTargetHolder, TargetsAreHandedOutWithAReferenceAndNoOpenPass)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
-    ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
-    ASSERT_EQ(surface->drawing, 1u);
-    const uint32_t ownReferences = RefCount(surface->ownTarget);
-    ID2D1RenderTarget* own = surface->GetRenderTarget();
-    ASSERT_EQ(own, surface->ownTarget);
-    EXPECT_EQ(surface->drawing, 0u);
-    EXPECT_EQ(RefCount(own), ownReferences + 1);
-    own->Release();
-    EXPECT_EQ(ReadPixels(surface).at(0), kRedPixel) << "the fill is in the bitmap";
-
-    const uint32_t windowReferences = RefCount(windowTarget);
-    ID2D1DCRenderTarget* window = surface->GetWindowRenderTarget();
-    EXPECT_EQ(window, windowTarget);
-    EXPECT_EQ(RefCount(windowTarget), windowReferences + 1);
-    window->Release();
-    // Looked up by the window key each time: gone from the registry, gone from here.
-    tessary::UnregisterWindowTarget(kWindowKey);
-    EXPECT_EQ(surface->GetWindowRenderTarget(), nullptr);
-    tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
 }
 
 TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarget)

@@ -154,11 +154,9 @@ TEST_F(SurfaceState, ResetAndReleaseGiveBackEveryDeviceResource)
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(16, 16);
     surface->FillRect(0xFF0000FFu, nullptr);
     surface->GetGdiplusBitmap();
-    surface->opacityBuffer = new uint8_t[16 * 16];
-    surface->opacityBufferWidth = surface->opacityBufferHeight = 16;
+    GiveOpacityBuffer(surface, 16, 16, 0);
     EXPECT_EQ(surface->ResetData(), ZK_OK);
-    EXPECT_EQ(surface->IsCreated(), 0u);
-    EXPECT_EQ(surface->gdiplusBitmap, nullptr);
+    EXPECT_TRUE(!surface->IsCreated() && !surface->gdiplusBitmap && !surface->opacityBuffer);
     EXPECT_EQ(Control().liveObjectCount(), liveBefore);
     const ZkSurfaceCreateInfo record = SurfaceRecord(8, 4);
     EXPECT_EQ(surface->Create(&record), ZK_OK);

@@ -28,8 +28,6 @@ protected:
         return bounds;
     }
 
-    long LiveObjects() const { return Control().liveObjectCount ? Control().liveObjectCount() : 0; }
-
     std::unique_ptr<Gdiplus::Font> font;
 };
 
@@ -185,22 +183,21 @@ TEST_F(TextDrawing, WithoutABrushOrATargetTheBoundsStillCount)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(200, 60);
-    surface->ClearRect(nullptr, 0);
-    surface->EmptyUpdateRegion();
+    surface->ClearRect(nullptr, 0); // which empties the update region
     const POINT origin{3, 4};
     const RECT measured = Measure(surface, L"Refused", font.get());
 
     // The brush cannot be made: nothing is drawn, nothing cached, but bounds and region are kept.
-    const long before = LiveObjects();
+    const LONG before = Control().liveObjectCount();
     Control().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY);
     RECT drawn{};
     EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
     EXPECT_EQ(drawn, measured);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(measured, 3, 4)}));
     EXPECT_TRUE(PixelsAre(ReadPixels(surface), 200, 60, 0));
-    EXPECT_EQ(LiveObjects(), before);
+    EXPECT_EQ(Control().liveObjectCount(), before);
     EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
-    EXPECT_EQ(LiveObjects(), before + 1) << "the next draw in that colour makes the brush";
+    EXPECT_EQ(Control().liveObjectCount(), before + 1) << "the next draw in that colour makes the brush";
 
     // A resize whose new target is refused leaves no own target: the text is measured and its area
     // recorded all the same.
