@@ -89,8 +89,7 @@ template <class Expected>
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const auto [colour, tolerance] = expected(x, y);
-            const uint32_t actual = At(pixels, width, x, y);
-            if (!Near(actual, colour, tolerance))
+            if (const uint32_t actual = At(pixels, width, x, y); !Near(actual, colour, tolerance))
                 return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << actual
                                                      << ", expected " << colour << " (0xAARRGGBB)";
         }
