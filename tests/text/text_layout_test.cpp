@@ -28,8 +28,8 @@ TEST(TextKeysAndBounds, KeyIsFaceThenHeightWeightItalic)
 
 TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
 {
-    // left, top, width, width with trailing whitespace, height
-    const DWRITE_TEXT_METRICS metrics{0.5f, -0.5f, 3.0f, 10.2f, 3.3f};
+    // left, top, width, width with trailing whitespace, height; the layout's size, depth and lines
+    const DWRITE_TEXT_METRICS metrics{0.5f, -0.5f, 3.0f, 10.2f, 3.3f, 0, 0, 0, 0};
     // ceil(0.5 + 10.2) and ceil(-0.5 + 3.3): the trailing whitespace counts, the edges round outward.
     EXPECT_EQ(tessary::TextBoundsOf(metrics), (RECT{0, -1, 11, 3}));
 }
