@@ -1,7 +1,8 @@
-// Pixels drawn by FillRectangle, Clear, clips, DrawBitmap and FillOpacityMask, each checked
-// against values worked out by hand from Direct2D's rules: coverage is the covered fraction
-// of a pixel, colours are premultiplied in float and rounded to nearest, and blending is
-// source-over on premultiplied pixels, d = s + d * (1 - sa).
+// What softd2d draws beyond the library's own pixel checks (fills, clears, copies and masked copies
+// through the surfaces): vertical as well as horizontal bitmap interpolation, solid brushes through
+// opacity masks, and the errors EndDraw reports. Values are worked out by hand from Direct2D's rules:
+// colours are premultiplied in float and rounded to nearest, and blending is source-over on
+// premultiplied pixels, d = s + d * (1 - sa).
 #include <gtest/gtest.h>
 
 #include "softd2d_test_support.h"
@@ -10,73 +11,20 @@ namespace softd2d_test {
 namespace {
 
 constexpr uint32_t kClear = 0;
-constexpr uint32_t kBlue = Bgra(255, 0, 0, 255);
-constexpr uint32_t kRed = Bgra(0, 0, 255, 255);
 constexpr uint32_t kGreen = Bgra(0, 255, 0, 255);
 constexpr uint32_t kWhite = Bgra(255, 255, 255, 255);
 
 using DrawingTest = SoftD2DTest;
 
-TEST_F(DrawingTest, FractionalRectangleEdgesInBothAntialiasModes) {
-    auto target = MakeTarget(device_.Get(), 4, 4);
-    auto red = MakeBrush(target.Get(), Color(1, 0, 0, 1));
-    const D2D1_RECT_F rect = Rect(0.5f, 0.5f, 2.5f, 3.0f);
-
-    // Per primitive: a pixel gets the area it shares with the rectangle. Quarter covered
-    // corners round 63.75 to 64, half covered edges 127.5 to 128.
-    Fill(target.Get(), kClear);
-    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&rect, red.Get()); }));
-    const uint32_t q = Bgra(0, 0, 64, 64), h = Bgra(0, 0, 128, 128);
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {q, h, q, 0,  //
-                                                       h, kRed, h, 0,
-                                                       h, kRed, h, 0,
-                                                       0, 0, 0, 0},
-                            4));
-
-    // Aliased: pixels whose centre is inside, with the top-left rule, so columns 0-1
-    // (centres 0.5 and 1.5; 2.5 is on the right edge) and rows 0-2.
-    Fill(target.Get(), kClear);
-    target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED);
-    ASSERT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&rect, red.Get()); }));
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kRed, kRed, 0, 0,  //
-                                                       kRed, kRed, 0, 0,
-                                                       kRed, kRed, 0, 0,
-                                                       0, 0, 0, 0},
-                            4));
-}
-
-TEST_F(DrawingTest, NestedClipsBoundClearAndFill) {
-    auto target = MakeTarget(device_.Get(), 6, 4);
-    auto white = MakeBrush(target.Get(), Color(1, 1, 1, 1));
-    const D2D1_COLOR_F green = Color(0, 1, 0, 1);
-    Fill(target.Get(), kBlue);
-
-    target->BeginDraw();
-    const D2D1_RECT_F outer = Rect(1, 0, 5, 3);
-    target->PushAxisAlignedClip(&outer, D2D1_ANTIALIAS_MODE_ALIASED);
-    // Within the inner clip only columns 2-4 of rows 1-2 remain.
-    const D2D1_RECT_F inner = Rect(2, 1, 9, 9);
-    target->PushAxisAlignedClip(&inner, D2D1_ANTIALIAS_MODE_ALIASED);
-    target->Clear(&green);
-    target->PopAxisAlignedClip();
-    // Back in the outer clip a fill over the whole of row 0 paints only its columns 1-4.
-    const D2D1_RECT_F row0 = Rect(-10, -10, 10, 1);
-    target->FillRectangle(&row0, white.Get());
-    target->PopAxisAlignedClip();
-    ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
-
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kBlue, kWhite, kWhite, kWhite, kWhite, kBlue,  //
-                                                       kBlue, kBlue, kGreen, kGreen, kGreen, kBlue,
-                                                       kBlue, kBlue, kGreen, kGreen, kGreen, kBlue,
-                                                       kBlue, kBlue, kBlue, kBlue, kBlue, kBlue},
-                            6));
-
-    // Unbalanced clips are errors EndDraw reports.
+TEST_F(DrawingTest, UnbalancedClipsAreErrorsEndDrawReports) {
+    // Clears and fills inside Tessary's one aliased clip at a time are checked in pixels by its fills.
+    auto target = MakeTarget(device_.Get(), 2, 2);
+    const D2D1_RECT_F clip = Rect(1, 0, 2, 2);
     target->BeginDraw();
     target->PopAxisAlignedClip();
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_POP_CALL_DID_NOT_MATCH_PUSH), target->EndDraw(nullptr, nullptr));
     target->BeginDraw();
-    target->PushAxisAlignedClip(&outer, D2D1_ANTIALIAS_MODE_ALIASED);
+    target->PushAxisAlignedClip(&clip, D2D1_ANTIALIAS_MODE_ALIASED);
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_PUSH_POP_UNBALANCED), target->EndDraw(nullptr, nullptr));
 }
 
@@ -145,13 +93,6 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 0, 0, 0}, 2));
     target->BeginDraw();
     EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
-
-    // EndDraw returns the first error; the pass after it is clean.
-    target->BeginDraw();
-    target->FillRectangle(&all, nullptr);
-    target->DrawRectangle(&all, red.Get(), 1.0f, nullptr);
-    EXPECT_EQ(E_INVALIDARG, target->EndDraw(nullptr, nullptr));
-    EXPECT_EQ(S_OK, Pass(target.Get(), [] {}));
 
     // A brush from another factory is refused; one from a sibling target is fine.
     auto otherFactory = MakeFactory();

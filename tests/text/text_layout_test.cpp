@@ -26,14 +26,6 @@ TEST(TextKeysAndBounds, KeyIsFaceThenHeightWeightItalic)
     EXPECT_EQ(tessary::FormatKey(full), std::wstring(32, L'F') + L"1,400,0");
 }
 
-TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
-{
-    // left, top, width, width with trailing whitespace, height; the layout's size, depth and lines
-    const DWRITE_TEXT_METRICS metrics{0.5f, -0.5f, 3.0f, 10.2f, 3.3f, 0, 0, 0, 0};
-    // ceil(0.5 + 10.2) and ceil(-0.5 + 3.3): the trailing whitespace counts, the edges round outward.
-    EXPECT_EQ(tessary::TextBoundsOf(metrics), (RECT{0, -1, 11, 3}));
-}
-
 TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
 {
     LOGFONTW system{};
