@@ -10,8 +10,7 @@ namespace {
 using ObjectsTest = SoftD2DTest;
 
 TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
-    D2D1_SIZE_U pixels = device_->GetPixelSize();
-    EXPECT_EQ(0u, pixels.width);
+    EXPECT_EQ(0u, device_->GetPixelSize().width);
     EXPECT_EQ(S_OK, Pass(device_.Get(), [&] { device_->Clear(nullptr); }));
 
     auto target = MakeTarget(device_.Get(), 30, 20);

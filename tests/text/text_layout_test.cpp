@@ -35,9 +35,8 @@ TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
     ASSERT_EQ(bold->GetLastStatus(), Gdiplus::Ok);
     const LOGFONTW described = tessary::LogFontOf(bold.get());
     EXPECT_STREQ(described.lfFaceName, kKnownFamily);
-    EXPECT_EQ(described.lfHeight, -20) << "a 20-pixel em is a character height of 20";
-    EXPECT_EQ(described.lfWeight, FW_BOLD);
-    EXPECT_NE(described.lfItalic, 0);
+    EXPECT_EQ(std::tuple(described.lfHeight, described.lfWeight, described.lfItalic != 0), std::tuple(-20L, 700L, true))
+        << "a 20-pixel em is a character height of 20, bold, italic";
 
     // A font object whose creation failed has no native font: its status records GDI+'s refusal
     // and SYSTEM_FONT stands in, as for no font at all (checked through MeasureText).
@@ -55,14 +54,13 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     ASSERT_TRUE(negative && positive);
     EXPECT_NE(negative, positive);
     EXPECT_EQ(TextFormatCache().size(), 2u) << "two keys";
-    EXPECT_EQ(negative->GetFontSize(), 20.0f);
-    EXPECT_EQ(positive->GetFontSize(), 20.0f);
+    EXPECT_TRUE(negative->GetFontSize() == 20.0f && positive->GetFontSize() == 20.0f);
 
     LOGFONTW italic = Described(kKnownFamily, -20, 700, 1);
     IDWriteTextFormat* boldItalic = tessary::AcquireTextFormat(italic);
     ASSERT_NE(boldItalic, nullptr);
-    EXPECT_EQ(boldItalic->GetFontWeight(), DWRITE_FONT_WEIGHT_BOLD);
-    EXPECT_EQ(boldItalic->GetFontStyle(), DWRITE_FONT_STYLE_ITALIC);
+    EXPECT_EQ(std::pair(boldItalic->GetFontWeight(), boldItalic->GetFontStyle()),
+              std::pair(DWRITE_FONT_WEIGHT_BOLD, DWRITE_FONT_STYLE_ITALIC));
     wchar_t locale[256] = {};
     boldItalic->GetLocaleName(locale, 256);
     // Wine's DirectWrite lowercases the locale name it keeps; Windows keeps it as given.
