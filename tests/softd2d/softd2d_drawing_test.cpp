@@ -3,8 +3,6 @@
 // opacity masks, and the errors EndDraw reports. Values are worked out by hand from Direct2D's rules:
 // colours are premultiplied in float and rounded to nearest, and blending is source-over on
 // premultiplied pixels, d = s + d * (1 - sa).
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 namespace softd2d_test {

@@ -1,7 +1,5 @@
 // Pixels crossing into and out of Direct2D: GDI interop on bitmap targets and the bitmap copy
 // methods. WIC uploads are checked through the library's images.
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 namespace softd2d_test {

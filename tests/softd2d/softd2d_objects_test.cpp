@@ -1,7 +1,5 @@
 // Render targets and resources: the creation paths Tessary takes, sizes, releases, and the
 // failure injection the library's tests rely on.
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 namespace softd2d_test {

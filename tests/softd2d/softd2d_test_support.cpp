@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 
