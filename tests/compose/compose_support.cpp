@@ -24,19 +24,12 @@ uint32_t BlockPixel(int x, int y)
 {
     if (target.empty() || source.empty())
         return ::testing::AssertionFailure() << "pixels could not be read";
-    const int targetHeight = int(target.size()) / targetWidth;
-    for (int y = 0; y < targetHeight; ++y)
-        for (int x = 0; x < targetWidth; ++x) {
-            bool inside = false;
-            for (const RECT& r : drawn)
-                inside |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-            const uint32_t expected = inside ? At(source, sourceWidth, x - dx, y - dy) : background;
-            const uint32_t actual = At(target, targetWidth, x, y);
-            if (actual != expected)
-                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << actual
-                                                     << ", expected " << expected;
-        }
-    return ::testing::AssertionSuccess();
+    std::vector<uint32_t> expected(target.size(), background);
+    for (const RECT& r : drawn)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                expected.at(size_t(y) * size_t(targetWidth) + size_t(x)) = At(source, sourceWidth, x - dx, y - dy);
+    return tessary_test::PixelsMatch(target, expected, targetWidth);
 }
 
 bool OtherThreadCanTakeGraphicsLock()

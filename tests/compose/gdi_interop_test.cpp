@@ -65,7 +65,8 @@ TEST_F(GdiInterop, AlphaRegionsAreRunsOfPixelsAboveTheThreshold)
     EXPECT_EQ(value, 77u);
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
 
-    // A row of 1-pixel runs needs more rectangles than a small buffer holds.
+    // A row of 1-pixel runs needs more rectangles than a small buffer holds, here and in the region walk
+    // that reads them back (32 + 2400 bytes of region data).
     Class_ZkGraphicSurfaceD2D* wide = NewSurface(300, 3);
     for (int x = 0; x < 300; x += 2) {
         const RECT dot{x, 1, x + 1, 2};

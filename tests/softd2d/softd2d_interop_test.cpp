@@ -1,7 +1,5 @@
 // Pixels crossing into and out of Direct2D: GDI interop on bitmap targets and the bitmap copy
 // methods. WIC uploads are checked through the library's images.
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 namespace softd2d_test {
@@ -26,8 +24,6 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
     target->Clear(&green);
     ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
     EXPECT_EQ(RGB(0, 255, 0), GetPixel(dc, 3, 3));
-    const uint32_t* bits = DibBits(dc);
-    ASSERT_NE(nullptr, bits);
     // GDI to Direct2D: a GDI fill shows in the target's bitmap, in the same memory.
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     const RECT box = {1, 1, 3, 3};
@@ -44,66 +40,29 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
 
     const std::vector<uint32_t> pixels = ReadPixels(target.Get());
     ASSERT_EQ(16u, pixels.size());
-    EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << Hex(pixels[5]);  // GDI leaves alpha alone or 0
+    EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << std::hex << pixels[5];  // GDI leaves alpha alone or 0
     EXPECT_EQ(kGreen, pixels[0]);
-    target->BeginDraw();
-    ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_CLEAR, &dc));
-    EXPECT_EQ(bits, DibBits(dc)) << "the DC must select the target's own pixels";
-    EXPECT_EQ(0u, bits[0]);
-    EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
-    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
-
-    // Targets made without the GDI option refuse.
-    const D2D1_SIZE_U size = {2, 2};
-    ComPtr<ID2D1BitmapRenderTarget> plain;
-    ASSERT_EQ(S_OK, device_->CreateCompatibleRenderTarget(nullptr, &size, nullptr,
-                                                          D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &plain));
-    ComPtr<ID2D1GdiInteropRenderTarget> plainGdi;
-    ASSERT_EQ(S_OK, plain.As(&plainGdi));
-    plain->BeginDraw();
-    EXPECT_EQ(static_cast<HRESULT>(D2DERR_TARGET_NOT_GDI_COMPATIBLE),
-              plainGdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
-    EXPECT_EQ(S_OK, plain->EndDraw(nullptr, nullptr));
 }
 
 TEST_F(InteropTest, CopyMethodsMovePixelsBetweenMemoryAndBitmaps) {
-    auto target = MakeTarget(device_.Get(), 3, 2);
+    auto target = MakeTarget(device_.Get(), 2, 2);
     ComPtr<ID2D1Bitmap> bitmap;
     ASSERT_EQ(S_OK, target->GetBitmap(&bitmap));
-    Fill(target.Get(), 0);
 
-    // GDI+ style upload: rows with padding, into a sub-rectangle.
+    // The GDI+ upload: the whole bitmap from rows with padding. A rectangle must lie inside the bitmap,
+    // and the pitch hold a row.
     const uint32_t rows[2][4] = {{1, 2, 0xdead, 0xdead}, {3, 4, 0xdead, 0xdead}};
-    const D2D1_RECT_U right = {1, 0, 3, 2};
-    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&right, rows, sizeof(rows[0])));
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {0, 1, 2, 0, 3, 4}, 3));
-    const D2D1_RECT_U outside = {2, 0, 4, 1};
+    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(nullptr, rows, sizeof(rows[0])));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {1, 2, 3, 4}, 2));
+    const D2D1_RECT_U outside = {1, 0, 3, 1};
     EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(&outside, rows, sizeof(rows[0])));
-    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, nullptr, 12));
-    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(&right, rows, 4));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, nullptr, 8));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, rows, 4));
 
-    // The whole bitmap from tightly packed rows.
-    const uint32_t packed[6] = {6, 5, 4, 3, 2, 1};
-    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(nullptr, packed, 12));
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 5, 4, 3, 2, 1}, 3));
-    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&right, rows, sizeof(rows[0])));
-    const D2D1_RECT_U left = {0, 0, 1, 2};
-    ASSERT_EQ(S_OK, bitmap->CopyFromMemory(&left, packed + 4, 4));  // one pixel per row
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {2, 1, 2, 1, 3, 4}, 3));
-
-    // Within one bitmap, overlapping: shift the right column left.
-    const D2D1_POINT_2U origin = {0, 0};
-    ASSERT_EQ(S_OK, bitmap->CopyFromBitmap(&origin, bitmap.Get(), &right));
-    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {1, 2, 2, 3, 4, 4}, 3));
-
-    // Copies from a target and binding the DC target are not supported.
-    EXPECT_EQ(kUnsupported, bitmap->CopyFromRenderTarget(nullptr, target.Get(), nullptr));
-    HDC dc = CreateCompatibleDC(nullptr);
-    const RECT area = {0, 0, 1, 1};
-    EXPECT_EQ(kUnsupported, device_->BindDC(dc, &area));
-    DeleteDC(dc);
-
-    // Alpha masks and colour bitmaps do not mix.
+    // A decoded image into an image's own bitmap: the whole of another bitmap. Alpha masks do not mix in.
+    auto decoded = MakeBitmap(target.Get(), 2, 2, {6, 5, 4, 3});
+    ASSERT_EQ(S_OK, bitmap->CopyFromBitmap(nullptr, decoded.Get(), nullptr));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 5, 4, 3}, 2));
     auto mask = MakeMask(target.Get(), 1, 1, {9});
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT), bitmap->CopyFromBitmap(nullptr, mask.Get(), nullptr));
 }

@@ -42,15 +42,10 @@ private:
     std::mt19937 random_;
 };
 
-std::vector<const Kernels*> Candidates() {
-    std::vector<const Kernels*> tables = {&Sse2Kernels()};
-    if (Avx2Kernels()) tables.push_back(Avx2Kernels());
-    return tables;
-}
-
 TEST(KernelsTest, EverySimdKernelMatchesScalar) {
     const Kernels& reference = ScalarKernels();
-    for (const Kernels* k : Candidates()) {
+    for (const Kernels* k : {&Sse2Kernels(), Avx2Kernels()}) {
+        if (!k) continue;  // no AVX2 on this processor
         SCOPED_TRACE(k->name);
         Pixels gen(1234);
         for (int n = 0; n <= kMaxLength; ++n) {

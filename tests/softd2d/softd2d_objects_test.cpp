@@ -1,7 +1,5 @@
 // Render targets and resources: the creation paths Tessary takes, sizes, releases, and the
 // failure injection the library's tests rely on.
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
 namespace softd2d_test {
@@ -10,8 +8,7 @@ namespace {
 using ObjectsTest = SoftD2DTest;
 
 TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
-    D2D1_SIZE_U pixels = device_->GetPixelSize();
-    EXPECT_EQ(0u, pixels.width);
+    EXPECT_EQ(0u, device_->GetPixelSize().width);
     EXPECT_EQ(S_OK, Pass(device_.Get(), [&] { device_->Clear(nullptr); }));
 
     auto target = MakeTarget(device_.Get(), 30, 20);
@@ -20,22 +17,7 @@ TEST_F(ObjectsTest, UnboundDeviceTargetDrawsHarmlesslyAndMakesResources) {
     EXPECT_EQ(30.0f, target->GetSize().width);
     FLOAT dpiX = 0, dpiY = 0;
     target->GetDpi(&dpiX, &dpiY);
-    EXPECT_EQ(96.0f, dpiX);
-
-    // Only a DIP size given: pixels round up and the DPI grows to match.
-    const D2D1_SIZE_F fractional = {10.5f, 4};
-    ComPtr<ID2D1BitmapRenderTarget> rounded;
-    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(&fractional, nullptr, nullptr,
-                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &rounded));
-    EXPECT_EQ(11u, rounded->GetPixelSize().width);
-    rounded->GetDpi(&dpiX, &dpiY);
-    EXPECT_FLOAT_EQ(96.0f * 11 / 10.5f, dpiX);
-    EXPECT_EQ(96.0f, dpiY);
-    // No size at all: the parent's.
-    ComPtr<ID2D1BitmapRenderTarget> same;
-    ASSERT_EQ(S_OK, target->CreateCompatibleRenderTarget(nullptr, nullptr, nullptr,
-                                                         D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &same));
-    EXPECT_TRUE(same->GetPixelSize().width == 30 && same->GetPixelSize().height == 20);
+    EXPECT_TRUE(dpiX == 96.0f && dpiY == 96.0f);
 }
 
 TEST_F(ObjectsTest, ZeroAndOversizedSizesFailBeforeAllocating) {
@@ -55,23 +37,12 @@ TEST_F(ObjectsTest, ZeroAndOversizedSizesFailBeforeAllocating) {
     // 100000 x 100000 would be 40 GB; the size check answers first.
     EXPECT_EQ(kMaxTextureSize, make(100000, 100000));
     EXPECT_EQ(S_OK, make(16384, 1));
-    // No parent size to inherit from an unbound device target.
-    ComPtr<ID2D1BitmapRenderTarget> none;
-    EXPECT_EQ(E_INVALIDARG, device_->CreateCompatibleRenderTarget(nullptr, nullptr, nullptr,
-                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &none));
-    const D2D1_PIXEL_FORMAT a8 = {DXGI_FORMAT_A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    const D2D1_SIZE_U one = {1, 1};
-    EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT),
-              device_->CreateCompatibleRenderTarget(nullptr, &one, &a8, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &none));
 
     const D2D1_BITMAP_PROPERTIES properties = {format, 0, 0};
     ComPtr<ID2D1Bitmap> bitmap;
     EXPECT_EQ(E_INVALIDARG, device_->CreateBitmap({0, 5}, nullptr, 0, &properties, &bitmap));
     EXPECT_EQ(kMaxTextureSize, device_->CreateBitmap({5, 20000}, nullptr, 0, &properties, &bitmap));
     EXPECT_EQ(nullptr, bitmap.Get());
-    // Initial data with a pitch shorter than a row is refused.
-    const uint32_t data[4] = {};
-    EXPECT_EQ(E_INVALIDARG, device_->CreateBitmap({2, 2}, data, 4, &properties, &bitmap));
 }
 
 TEST_F(ObjectsTest, EveryObjectIsGoneAfterRelease) {
@@ -105,8 +76,6 @@ TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
     ASSERT_EQ(S_OK, first.As(&firstAsTarget));
 
     // Two simulated device losses for the first target only, named through another interface.
-    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 0, kRecreateTarget));
-    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(first.Get(), 1, S_OK));
     ASSERT_EQ(S_OK, control.failNextEndDraw(firstAsTarget.Get(), 2, kRecreateTarget));
     second->BeginDraw();
     EXPECT_EQ(S_OK, second->EndDraw(nullptr, nullptr));
@@ -122,9 +91,6 @@ TEST_F(ObjectsTest, ControlApiInjectsFailuresAndCountsCalls) {
     EXPECT_EQ(E_FAIL, second->EndDraw(nullptr, nullptr));
     first->BeginDraw();
     EXPECT_EQ(S_OK, first->EndDraw(nullptr, nullptr));
-
-    // Each resource kind failing once on request is relied on, and so checked, by the library's
-    // fault-injection tests (brush, bitmap, compatible target and DC target creations).
 }
 
 }  // namespace

@@ -1,21 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "softd2d_test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace softd2d_test {
-
-std::string Hex(uint32_t pixel) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%08X", static_cast<unsigned>(pixel));
-    return text;
-}
-
-D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
-
-D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
 
 ComPtr<ID2D1Factory> MakeFactory() {
     ComPtr<ID2D1Factory> factory;
@@ -25,11 +11,9 @@ ComPtr<ID2D1Factory> MakeFactory() {
 }
 
 ComPtr<ID2D1DCRenderTarget> MakeDevice(ID2D1Factory* factory) {
-    D2D1_RENDER_TARGET_PROPERTIES properties = {};
-    properties.type = D2D1_RENDER_TARGET_TYPE_HARDWARE;
-    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    properties.usage = D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE;
-    properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
+    const D2D1_RENDER_TARGET_PROPERTIES properties = {
+        D2D1_RENDER_TARGET_TYPE_HARDWARE, {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED}, 0, 0,
+        D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE, D2D1_FEATURE_LEVEL_DEFAULT};
     ComPtr<ID2D1DCRenderTarget> device;
     EXPECT_EQ(S_OK, factory->CreateDCRenderTarget(&properties, &device));
     return device;
@@ -76,28 +60,6 @@ void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel) {
     ASSERT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
 }
 
-const uint32_t* DibBits(HDC dc, size_t* count) {
-    DIBSECTION section = {};
-    if (!dc || GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(section), &section) != sizeof(section)) return nullptr;
-    if (count) *count = size_t(section.dsBm.bmWidth) * section.dsBm.bmHeight;
-    return static_cast<const uint32_t*>(section.dsBm.bmBits);
-}
-
-std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target) {
-    std::vector<uint32_t> pixels;
-    ComPtr<ID2D1GdiInteropRenderTarget> gdi;
-    EXPECT_EQ(S_OK, target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), &gdi));
-    if (!gdi) return pixels;
-    target->BeginDraw();
-    HDC dc = nullptr;
-    EXPECT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
-    size_t count = 0;
-    if (const uint32_t* bits = DibBits(dc, &count)) pixels.assign(bits, bits + count);
-    EXPECT_EQ(S_OK, gdi->ReleaseDC(nullptr));
-    EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
-    return pixels;
-}
-
 void SoftD2DTest::SetUp() {
     if (GetControl().Present()) liveBefore_ = GetControl().liveObjectCount();
     factory_ = MakeFactory();
@@ -113,23 +75,6 @@ void SoftD2DTest::TearDown() {
         GetControl().clearFailures();
         EXPECT_EQ(liveBefore_, GetControl().liveObjectCount()) << "COM objects leaked";
     }
-}
-
-::testing::AssertionResult PixelsMatch(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
-                                       int width, int tolerance) {
-    if (actual.size() != expected.size())
-        return ::testing::AssertionFailure() << actual.size() << " pixels, expected " << expected.size();
-    for (size_t i = 0; i < actual.size(); ++i) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            const int a = (actual[i] >> shift) & 0xff, e = (expected[i] >> shift) & 0xff;
-            if (std::abs(a - e) > tolerance) {
-                return ::testing::AssertionFailure()
-                       << "pixel (" << i % width << ", " << i / width << ") is " << Hex(actual[i]) << ", expected "
-                       << Hex(expected[i]) << " (BGRA as 0xAARRGGBB)";
-            }
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 }  // namespace softd2d_test

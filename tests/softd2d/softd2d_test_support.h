@@ -7,9 +7,9 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "support/readback.h"
 #include "support/softd2d_control.h"
 
 namespace softd2d_test {
@@ -24,10 +24,9 @@ constexpr HRESULT kMaxTextureSize = static_cast<HRESULT>(D2DERR_MAX_TEXTURE_SIZE
 inline constexpr uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) {
     return b | (g << 8) | (r << 16) | (a << 24);
 }
-std::string Hex(uint32_t pixel);
 
-D2D1_COLOR_F Color(float r, float g, float b, float a);
-D2D1_RECT_F Rect(float left, float top, float right, float bottom);
+inline D2D1_COLOR_F Color(float r, float g, float b, float a) { return {r, g, b, a}; }
+inline D2D1_RECT_F Rect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
 
 // The control API of the loaded d2d1.dll; entries stay null with another Direct2D.
 using Control = tessary_test::SoftD2DControl;
@@ -55,13 +54,9 @@ HRESULT Pass(ID2D1RenderTarget* target, Draw draw) {
 
 // Runs one drawing pass that clears the whole target to `pixel`, opaque or transparent black.
 void Fill(ID2D1BitmapRenderTarget* target, uint32_t pixel);
-// The DIB section selected into `dc` (null without one), and its pixel count.
-const uint32_t* DibBits(HDC dc, size_t* count = nullptr);
-// The target's pixels, row by row, read inside a drawing pass through GetDC.
-std::vector<uint32_t> ReadPixels(ID2D1BitmapRenderTarget* target);
+// A target's pixels, row by row, read inside a drawing pass through GetDC, and their comparison.
+using tessary_test::ReadPixels, tessary_test::PixelsMatch;
 
-// Every pixel of `actual` equals `expected` within `tolerance` per channel; describes the
-// first difference otherwise.
 // Base of the tests: a factory and the device target, and a check that every COM object
 // the test made is gone once it ends.
 class SoftD2DTest : public ::testing::Test {
@@ -75,8 +70,5 @@ protected:
 private:
     LONG liveBefore_ = 0;
 };
-
-::testing::AssertionResult PixelsMatch(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
-                                       int width, int tolerance = 0);
 
 }  // namespace softd2d_test

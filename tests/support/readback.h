@@ -30,6 +30,11 @@ inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y)
 // Every channel of two pixels within `tolerance`: Direct2D's rounding of blends is not exact.
 bool Near(uint32_t a, uint32_t b, int tolerance = 1);
 
+// Every pixel of `actual` within `tolerance` per channel of `expected`, rows `width` long; describes the
+// first pixel that differs.
+::testing::AssertionResult PixelsMatch(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
+                                       int width, int tolerance = 0);
+
 // A rectangle painted in one colour, matched within `tolerance` per channel.
 struct Paint {
     RECT rect;

@@ -34,23 +34,20 @@ TEST(PixelRectangles, CoverTheFloatRectangleAndRoundTowardTheOutside)
 TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
 {
     const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
-    auto same = [](const RectF& a, const RectF& b) {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-    };
     // Sticking out at the top-left: cut to the surface.
-    EXPECT_TRUE(same(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), RectF{0, 0, 20, 20}));
+    EXPECT_EQ(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), (RectF{0, 0, 20, 20}));
     // Sticking out at the bottom-right.
-    EXPECT_TRUE(same(BlitRectWithin(RECT{90, 40, 130, 70}, surface), RectF{90, 40, 10, 10}));
+    EXPECT_EQ(BlitRectWithin(RECT{90, 40, 130, 70}, surface), (RectF{90, 40, 10, 10}));
     // Entirely to the right: a negative width that makes every copy empty, reported as (200, 0, 100, 10).
     const RectF outside = BlitRectWithin(RECT{200, 0, 300, 10}, surface);
-    EXPECT_TRUE(same(outside, RectF{200, 0, -100, 10}));
+    EXPECT_EQ(outside, (RectF{200, 0, -100, 10}));
     EXPECT_EQ(PixelRect(outside), (RECT{200, 0, 100, 10}));
     // Extreme coordinates do not overflow: the arithmetic is f32 throughout.
     const RectF huge = BlitRectWithin(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, surface);
-    EXPECT_TRUE(same(huge, surface));
+    EXPECT_EQ(huge, surface);
 }
 
-TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
+TEST(RegionWalk, VisitsGdiRectanglesInOrder)
 {
     // Nothing to walk: null, the all-bits handle and an empty region.
     int visits = 0;
@@ -64,18 +61,7 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
     tessary_test::WithRects(region, {{50, 0, 60, 10}, {0, 0, 10, 10}, {0, 20, 5, 25}});
     EXPECT_EQ(RegionRects(region), (std::vector<RECT>{{0, 0, 10, 10}, {50, 0, 60, 10}, {0, 20, 5, 25}}));
 
-    // 200 rectangles need 32 + 3200 bytes: past the 1008-byte stack buffer, so the heap path runs.
-    SetRectRgn(region, 0, 0, 0, 0);
-    HRGN piece = CreateRectRgn(0, 0, 0, 0);
-    for (int i = 0; i < 200; ++i) {
-        SetRectRgn(piece, (i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2);
-        CombineRgn(region, region, piece, RGN_OR);
-    }
-    EXPECT_GT(GetRegionData(region, 0, nullptr), 1008u);
-    const std::vector<RECT> many = RegionRects(region);
-    ASSERT_EQ(many.size(), 200u);
-    for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(many[i], (RECT{(i % 20) * 4, (i / 20) * 4, (i % 20) * 4 + 2, (i / 20) * 4 + 2})) << i;
+    // Past the 1008-byte stack buffer the heap path runs: GdiInterop's alpha regions of 150 rectangles.
 
     // An inverted rectangle is empty, not GDI's normalised rectangle.
     SetRegionToRect(region, RECT{10, 10, 0, 0});
@@ -84,6 +70,5 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrderOnTheStackOrTheHeap)
     EXPECT_TRUE(RegionRects(region).empty());
     SetRegionToRect(region, RECT{0, 0, 10, 10});
     EXPECT_EQ(RegionRects(region).size(), 1u);
-    DeleteObject(piece);
     DeleteObject(region);
 }

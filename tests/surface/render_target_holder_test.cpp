@@ -2,7 +2,6 @@
 // rebuild after device loss.
 #include "surface_fixture.h"
 #include <Tessary.h>
-#include <algorithm>
 
 using namespace surface_test;
 
@@ -25,15 +24,6 @@ struct DeviceLostListener {
     HWND window;
 };
 
-// An opacity buffer as LockAlphaMask leaves it: one byte per pixel, rows of exactly the width.
-void GiveOpacityBuffer(Class_ZkGraphicSurfaceD2D* surface, uint32_t width, uint32_t height, uint8_t value)
-{
-    surface->opacityBuffer = new uint8_t[width * height];
-    std::fill_n(surface->opacityBuffer, width * height, value);
-    surface->opacityBufferWidth = width;
-    surface->opacityBufferHeight = height;
-}
-
 uint32_t RefCount(IUnknown* object)
 {
     object->AddRef();
@@ -44,7 +34,7 @@ uint32_t RefCount(IUnknown* object)
 
 class RenderTargetHolder : public SurfaceTest {};
 
-TEST_F(RenderTargetHolder, APassOpensOnceAndClosesOnce)
+TEST_F(RenderTargetHolder, APassOpensOnceClosesOnceAndEndsBeforeATargetIsHandedOut)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
@@ -52,11 +42,11 @@ TEST_F(RenderTargetHolder, APassOpensOnceAndClosesOnce)
     surface->BeginDrawPass();
     surface->BeginDrawPass();
     EXPECT_EQ(surface->drawing, 1u);
-    EXPECT_EQ(Control().Counters().beginDraw, before.beginDraw + 1);
     surface->EndDrawPass();
     surface->EndDrawPass();
     EXPECT_EQ(surface->drawing, 0u);
-    EXPECT_EQ(Control().Counters().endDraw, before.endDraw + 1);
+    const SoftD2DCounters after = Control().Counters();
+    EXPECT_EQ(std::pair(after.beginDraw, after.endDraw), std::pair(before.beginDraw + 1, before.endDraw + 1));
 
     // Without an own target neither does anything.
     Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
@@ -64,47 +54,8 @@ TEST_F(RenderTargetHolder, APassOpensOnceAndClosesOnce)
     EXPECT_EQ(uncreated->drawing, 0u);
     uncreated->EndDrawPass();
     EXPECT_EQ(Control().Counters().beginDraw, before.beginDraw + 1);
-}
 
-TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
-    DeviceLostListener listener;
-    ASSERT_NE(listener.window, nullptr);
-
-    // No handler set: nothing is posted, the pass still counts as ended.
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    EXPECT_EQ(surface->drawing, 0u);
-    EXPECT_EQ(listener.Heard(), 0);
-    // A window but message 0 is no handler either.
-    SetDeviceLostHandlerTessaryInternal(listener.window, 0);
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    EXPECT_EQ(listener.Heard(), 0);
-
-    // With a handler, each lost pass posts once, with both parameters 0.
-    SetDeviceLostHandlerTessaryInternal(listener.window, kDeviceLostMessage);
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 2, D2DERR_RECREATE_TARGET), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    EXPECT_EQ(listener.Heard(), 2);
-    EXPECT_EQ(surface->drawing, 0u);
-    // Any other failure is not a lost device.
-    ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, 1, E_FAIL), S_OK);
-    surface->BeginDrawPass();
-    surface->EndDrawPass();
-    EXPECT_EQ(listener.Heard(), 0);
-}
-
-TEST_F(RenderTargetHolder, TargetsAreHandedOutWithAReferenceAndNoOpenPass)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
+    // Targets are handed out with a reference, the pass ended first so that the fill is in the bitmap.
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
     ASSERT_EQ(surface->drawing, 1u);
     const uint32_t ownReferences = RefCount(surface->ownTarget);
@@ -126,14 +77,47 @@ TEST_F(RenderTargetHolder, TargetsAreHandedOutWithAReferenceAndNoOpenPass)
     tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
 }
 
+TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
+    DeviceLostListener listener;
+    ASSERT_NE(listener.window, nullptr);
+
+    auto losePasses = [&](int passes, HRESULT failure) {
+        ASSERT_EQ(Control().failNextEndDraw(surface->ownTarget, passes, failure), S_OK);
+        for (int i = 0; i < passes; ++i) {
+            surface->BeginDrawPass();
+            surface->EndDrawPass();
+        }
+    };
+
+    // No handler set: nothing is posted, the pass still counts as ended.
+    losePasses(1, D2DERR_RECREATE_TARGET);
+    EXPECT_EQ(surface->drawing, 0u);
+    EXPECT_EQ(listener.Heard(), 0);
+    // A window but message 0 is no handler either.
+    SetDeviceLostHandlerTessaryInternal(listener.window, 0);
+    losePasses(1, D2DERR_RECREATE_TARGET);
+    EXPECT_EQ(listener.Heard(), 0);
+
+    // With a handler, each lost pass posts once, with both parameters 0.
+    SetDeviceLostHandlerTessaryInternal(listener.window, kDeviceLostMessage);
+    losePasses(2, D2DERR_RECREATE_TARGET);
+    EXPECT_EQ(listener.Heard(), 2);
+    EXPECT_EQ(surface->drawing, 0u);
+    // Any other failure is not a lost device.
+    losePasses(1, E_FAIL);
+    EXPECT_EQ(listener.Heard(), 0);
+}
+
 TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarget)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(6, 2);
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
     // Without an opacity buffer nothing changes and the result is 0.
     EXPECT_EQ(surface->PublishSurface(), ZK_OK);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
-    EXPECT_EQ(surface->published, 0u);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
 
     GiveOpacityBuffer(surface, 6, 2, 128);
     EXPECT_EQ(surface->PublishSurface(), ZK_OK);
@@ -150,8 +134,7 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarge
     // No window target under the key: refused, and readers fall back to the own pixels.
     tessary::UnregisterWindowTarget(kWindowKey);
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
-    EXPECT_EQ(surface->published, 0u);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
 }
 
@@ -198,8 +181,7 @@ TEST_F(RenderTargetHolder, RebuildingGivesABlankTargetToRedrawOrKeepsTheOldOne)
     EXPECT_EQ(surface->RecreateDeviceResources(), ZK_OK);
     EXPECT_EQ(surface->modified, 1u);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 10, 10}}));
-    EXPECT_EQ(surface->published, 1u) << "republished from the buffer";
-    EXPECT_NE(surface->maskedCopy, nullptr);
+    EXPECT_TRUE(surface->published == 1 && surface->maskedCopy) << "republished from the buffer";
     EXPECT_EQ(ReadPixels(surface).at(0), 0u) << "the new target is blank";
 
     if (!Control().Present())
@@ -211,7 +193,6 @@ TEST_F(RenderTargetHolder, RebuildingGivesABlankTargetToRedrawOrKeepsTheOldOne)
     ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     EXPECT_EQ(surface->RecreateDeviceResources(), ZK_FAIL);
     EXPECT_EQ(surface->ownTarget, old);
-    EXPECT_EQ(surface->published, 0u);
-    EXPECT_EQ(surface->maskedCopy, nullptr);
+    EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     EXPECT_EQ(ReadPixels(surface).at(0), kRedPixel) << "the old pixels stay";
 }

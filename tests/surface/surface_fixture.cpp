@@ -1,6 +1,6 @@
 #include "surface_fixture.h"
 #include <Tessary.h>
-
+#include <algorithm>
 
 namespace surface_test {
 
@@ -56,6 +56,30 @@ std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface)
     if (target)
         target->Release();
     return pixels;
+}
+
+Flags FlagsOf(const Class_ZkGraphicSurfaceD2D* surface)
+{
+    return Flags{surface->modified, surface->published, surface->drawing};
+}
+
+std::ostream& operator<<(std::ostream& out, const Flags& flags)
+{
+    return out << "modified " << flags.modified << ", published " << flags.published << ", drawing " << flags.drawing;
+}
+
+void ForgetUpdates(Class_ZkGraphicSurfaceD2D* surface)
+{
+    surface->EmptyUpdateRegion();
+    surface->modified = 0;
+}
+
+void GiveOpacityBuffer(Class_ZkGraphicSurfaceD2D* surface, uint32_t width, uint32_t height, uint8_t value)
+{
+    surface->opacityBuffer = new uint8_t[width * height];
+    std::fill_n(surface->opacityBuffer, width * height, value);
+    surface->opacityBufferWidth = width;
+    surface->opacityBufferHeight = height;
 }
 
 bool RegionIs(HRGN region, std::initializer_list<RECT> rects)

@@ -7,9 +7,22 @@
 #include "support/readback.h"
 #include "support/softd2d_control.h"
 #include "surface/region.h"
+#include "surface/geometry.h"
 #include "surface/surface.h"
 #include <gtest/gtest.h>
 #include <vector>
+
+namespace tessary {
+// Float rectangles compared exactly: every value the tests expect is representable.
+inline bool operator==(const RectF& a, const RectF& b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+inline std::ostream& operator<<(std::ostream& out, const RectF& r)
+{
+    return out << '(' << r.x << ", " << r.y << " size " << r.width << " x " << r.height << ')';
+}
+} // namespace tessary
 
 namespace surface_test {
 
@@ -45,6 +58,22 @@ using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kOpaque
 using tessary_test::kRedPixel, tessary_test::kBluePixel;
 // The surface's pixels once its pass has ended (through GetRenderTarget, as any reader gets them).
 std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
+
+// The flags later calls of the host depend on, compared in one assertion.
+struct Flags {
+    uint32_t modified, published, drawing;
+    bool operator==(const Flags&) const = default;
+};
+Flags FlagsOf(const Class_ZkGraphicSurfaceD2D* surface);
+std::ostream& operator<<(std::ostream& out, const Flags& flags);
+
+// What a softd2d call count should have grown by: with another Direct2D nothing is counted.
+inline uint64_t CountedCalls(uint64_t n) { return Control().Present() ? n : 0; }
+
+// The update region emptied and the modified flag cleared, so that what a call adds can be seen exactly.
+void ForgetUpdates(Class_ZkGraphicSurfaceD2D* surface);
+// An opacity buffer as LockAlphaMask leaves it: one byte per pixel, rows of exactly the width.
+void GiveOpacityBuffer(Class_ZkGraphicSurfaceD2D* surface, uint32_t width, uint32_t height, uint8_t value);
 
 // True when the region covers exactly the union of the rectangles.
 bool RegionIs(HRGN region, std::initializer_list<RECT> rects);

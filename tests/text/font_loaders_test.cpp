@@ -1,33 +1,19 @@
 // The stream DirectWrite reads a private font file through: the whole file, and fragments only inside
-// it. Keys and enumerators are exercised by the private collections of font_resolution_test.
+// it. Keys, enumerators and files that cannot be read are exercised by the private collections of
+// font_resolution_test.
 #include "text/font_loaders.h"
 #include "text_test_support.h"
-#include <cstdio>
-#include <vector>
 
 using namespace text_test;
 using tessary::Context;
 
 namespace {
 
-class FontLoaders : public surface_test::SurfaceTest {
-protected:
-    static HRESULT StreamOf(const std::wstring& path, IDWriteFontFileStream** stream)
-    {
-        return tessary::FontFileLoader()->CreateStreamFromKey(path.c_str(), UINT32((path.size() + 1) * 2), stream);
-    }
-};
+using FontLoaders = TextTest;
 
-std::vector<uint8_t> FileBytes(const std::wstring& path)
+HRESULT StreamOf(const std::wstring& path, IDWriteFontFileStream** stream)
 {
-    std::vector<uint8_t> bytes;
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        uint8_t buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        fclose(file);
-    }
-    return bytes;
+    return tessary::FontFileLoader()->CreateStreamFromKey(path.c_str(), UINT32((path.size() + 1) * 2), stream);
 }
 
 } // namespace
@@ -65,19 +51,4 @@ TEST_F(FontLoaders, StreamHoldsTheWholeFileAndServesFragmentsInsideIt)
     EXPECT_EQ(stream->ReadFileFragment(&start, 1, UINT64(-1), &context), E_FAIL) << "no wrap-around";
 
     EXPECT_EQ(stream->Release(), 0u);
-}
-
-TEST_F(FontLoaders, StreamsAreRefusedForEmptyOrMissingFiles)
-{
-    wchar_t folder[MAX_PATH], empty[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
-    ASSERT_NE(GetTempFileNameW(folder, L"tsy", 0, empty), 0u); // creates the file, zero bytes long
-
-    IDWriteFontFileStream* stream = reinterpret_cast<IDWriteFontFileStream*>(1);
-    EXPECT_EQ(StreamOf(empty, &stream), E_FAIL);
-    EXPECT_EQ(stream, nullptr);
-    DeleteFileW(empty);
-    stream = reinterpret_cast<IDWriteFontFileStream*>(1);
-    EXPECT_EQ(StreamOf(empty, &stream), E_FAIL) << "now missing";
-    EXPECT_EQ(stream, nullptr);
 }

@@ -11,21 +11,7 @@ using tessary::PrivateFontRegistry;
 
 namespace {
 
-class FontResolution : public surface_test::SurfaceTest {
-protected:
-    void SetUp() override
-    {
-        SurfaceTest::SetUp();
-        PrivateFontRegistry().clear();
-        tessary::ReleaseAllTextFormats();
-    }
-    void TearDown() override
-    {
-        PrivateFontRegistry().clear();
-        tessary::ReleaseAllTextFormats();
-        SurfaceTest::TearDown();
-    }
-};
+using FontResolution = TextTest;
 
 std::wstring KeyText(const std::vector<wchar_t>& key) { return std::wstring(key.begin(), key.end()); }
 
@@ -76,23 +62,25 @@ TEST_F(FontResolution, DamagedFontFilesAreLeftOut)
     if (mono.empty())
         GTEST_SKIP() << "Liberation Mono is not installed";
 
-    // A truncated font file and one of garbage are read whole, then left out the same way, without harm.
-    std::vector<char> bytes(1 << 20);
-    FILE* in = _wfopen(mono.c_str(), L"rb");
-    ASSERT_NE(in, nullptr);
-    bytes.resize(fread(bytes.data(), 1, bytes.size(), in) / 3);
-    fclose(in);
+    // A truncated font file, one of garbage from the table directory on and an empty one are left out
+    // the same way, without harm.
+    std::vector<uint8_t> bytes = FileBytes(mono);
+    ASSERT_GT(bytes.size(), 12u);
+    bytes.resize(bytes.size() / 3);
+    std::vector<uint8_t> garbage = bytes;
+    for (size_t at = 12; at < garbage.size(); at += 7)
+        garbage[at] = uint8_t(at * 31);
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    const std::wstring bad[] = {std::wstring(folder) + L"truncated.ttf", std::wstring(folder) + L"garbage.ttf"};
-    for (const std::wstring& path : bad) {
+    const std::pair<std::wstring, std::vector<uint8_t>> bad[] = {{std::wstring(folder) + L"truncated.ttf", bytes},
+                                                              {std::wstring(folder) + L"garbage.ttf", garbage},
+                                                              {std::wstring(folder) + L"empty.ttf", {}}};
+    for (const auto& [path, content] : bad) {
         FILE* out = _wfopen(path.c_str(), L"wb");
         ASSERT_NE(out, nullptr);
-        fwrite(bytes.data(), 1, bytes.size(), out);
+        fwrite(content.data(), 1, content.size(), out);
         fclose(out);
         Tessary_AddPrivateFont(path.c_str());
-        for (size_t at = 12; at < bytes.size(); at += 7)
-            bytes[at] = char(at * 31); // the next file: garbage from the table directory on
     }
     Tessary_AddPrivateFont(mono.c_str());
     IDWriteFontCollection* collection = nullptr;
@@ -100,8 +88,8 @@ TEST_F(FontResolution, DamagedFontFilesAreLeftOut)
     EXPECT_EQ(collection->GetFontFamilyCount(), 1u) << "only the whole font";
     EXPECT_TRUE(HasFamily(collection, L"Liberation Mono"));
     collection->Release();
-    for (const std::wstring& path : bad)
-        DeleteFileW(path.c_str());
+    for (const auto& file : bad)
+        DeleteFileW(file.first.c_str());
 }
 
 TEST_F(FontResolution, FormatsKeepTheCollectionChosenWhenTheyWereMade)

@@ -9,19 +9,7 @@ using tessary::TextFormatCache;
 
 namespace {
 
-class TextLayout : public surface_test::SurfaceTest {
-protected:
-    void SetUp() override
-    {
-        SurfaceTest::SetUp();
-        tessary::ReleaseAllTextFormats();
-    }
-    void TearDown() override
-    {
-        tessary::ReleaseAllTextFormats();
-        SurfaceTest::TearDown();
-    }
-};
+using TextLayout = TextTest;
 
 } // namespace
 
@@ -38,36 +26,20 @@ TEST(TextKeysAndBounds, KeyIsFaceThenHeightWeightItalic)
     EXPECT_EQ(tessary::FormatKey(full), std::wstring(32, L'F') + L"1,400,0");
 }
 
-TEST(TextKeysAndBounds, BoundsRoundOutwardAndCountTrailingWhitespace)
-{
-    DWRITE_TEXT_METRICS metrics{};
-    metrics.left = 0.5f;
-    metrics.top = -0.5f;
-    metrics.width = 3.0f;
-    metrics.widthIncludingTrailingWhitespace = 10.2f;
-    metrics.height = 3.3f;
-    // ceil(0.5 + 10.2) and ceil(-0.5 + 3.3): the trailing whitespace counts, the edges round outward.
-    EXPECT_EQ(tessary::TextBoundsOf(metrics), (RECT{0, -1, 11, 3}));
-}
-
 TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
 {
     LOGFONTW system{};
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system);
-    const LOGFONTW none = tessary::LogFontOf(nullptr);
-    EXPECT_STREQ(none.lfFaceName, system.lfFaceName);
-    EXPECT_TRUE(none.lfHeight == system.lfHeight && none.lfWeight == system.lfWeight);
 
     auto bold = HostFont(kKnownFamily, 20, Gdiplus::FontStyleBoldItalic);
     ASSERT_EQ(bold->GetLastStatus(), Gdiplus::Ok);
     const LOGFONTW described = tessary::LogFontOf(bold.get());
     EXPECT_STREQ(described.lfFaceName, kKnownFamily);
-    EXPECT_EQ(described.lfHeight, -20) << "a 20-pixel em is a character height of 20";
-    EXPECT_EQ(described.lfWeight, FW_BOLD);
-    EXPECT_NE(described.lfItalic, 0);
+    EXPECT_EQ(std::tuple(described.lfHeight, described.lfWeight, described.lfItalic != 0), std::tuple(-20L, 700L, true))
+        << "a 20-pixel em is a character height of 20, bold, italic";
 
     // A font object whose creation failed has no native font: its status records GDI+'s refusal
-    // and SYSTEM_FONT stands in.
+    // and SYSTEM_FONT stands in, as for no font at all (checked through MeasureText).
     Gdiplus::Font broken(L"Tessary No Such Family", 20, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     ASSERT_FALSE(broken.IsAvailable());
     const LOGFONTW fallback = tessary::LogFontOf(&broken);
@@ -79,18 +51,16 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
 {
     IDWriteTextFormat* negative = tessary::AcquireTextFormat(Described(kKnownFamily, -20));
     IDWriteTextFormat* positive = tessary::AcquireTextFormat(Described(kKnownFamily, 20));
-    ASSERT_NE(negative, nullptr);
-    ASSERT_NE(positive, nullptr);
+    ASSERT_TRUE(negative && positive);
     EXPECT_NE(negative, positive);
     EXPECT_EQ(TextFormatCache().size(), 2u) << "two keys";
-    EXPECT_EQ(negative->GetFontSize(), 20.0f);
-    EXPECT_EQ(positive->GetFontSize(), 20.0f);
+    EXPECT_TRUE(negative->GetFontSize() == 20.0f && positive->GetFontSize() == 20.0f);
 
     LOGFONTW italic = Described(kKnownFamily, -20, 700, 1);
     IDWriteTextFormat* boldItalic = tessary::AcquireTextFormat(italic);
     ASSERT_NE(boldItalic, nullptr);
-    EXPECT_EQ(boldItalic->GetFontWeight(), DWRITE_FONT_WEIGHT_BOLD);
-    EXPECT_EQ(boldItalic->GetFontStyle(), DWRITE_FONT_STYLE_ITALIC);
+    EXPECT_EQ(std::pair(boldItalic->GetFontWeight(), boldItalic->GetFontStyle()),
+              std::pair(DWRITE_FONT_WEIGHT_BOLD, DWRITE_FONT_STYLE_ITALIC));
     wchar_t locale[256] = {};
     boldItalic->GetLocaleName(locale, 256);
     // Wine's DirectWrite lowercases the locale name it keeps; Windows keeps it as given.

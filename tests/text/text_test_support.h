@@ -7,11 +7,23 @@
 #include <gdiplus.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace text_test {
 
+// The surface tests' fixture with the format and layout caches and the private fonts emptied before and
+// after each test, since they are process-wide.
+class TextTest : public surface_test::SurfaceTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 // Liberation Mono from the build machine's fonts, through Wine's Z: drive; empty when it is absent.
 std::wstring LiberationMonoPath();
+
+// The bytes of a file; empty when it cannot be read.
+std::vector<uint8_t> FileBytes(const std::wstring& path);
 
 // A family both GDI and DirectWrite know on this machine, for text that must render.
 inline constexpr const wchar_t* kKnownFamily = L"Liberation Sans";
