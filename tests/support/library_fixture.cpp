@@ -1,7 +1,9 @@
 #include "library_fixture.h"
 #include "host_environment.h"
 #include "frame/registries.h"
+#include "readback.h"
 #include "softd2d_control.h"
+#include "surface/surface.h"
 #include <Tessary.h>
 #include <gdiplus.h>
 
@@ -37,6 +39,15 @@ D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties()
                                          0.0f,
                                          D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE,
                                          D2D1_FEATURE_LEVEL_DEFAULT};
+}
+
+std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface)
+{
+    ID2D1RenderTarget* target = surface->GetRenderTarget();
+    std::vector<uint32_t> pixels = ReadPixels(target);
+    if (target)
+        target->Release();
+    return pixels;
 }
 
 } // namespace tessary_test

@@ -6,6 +6,9 @@
 #include <quillon_testing.h>
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <vector>
+
+class Class_ZkGraphicSurfaceD2D;
 
 namespace tessary_test {
 
@@ -23,5 +26,8 @@ const QuillonControl& Quillon();
 
 // The window-target render-target properties the library uses.
 D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties();
+
+// The pixels of a surface's own target (of a window's too), as 0xAARRGGBB, row by row.
+std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
 
 } // namespace tessary_test

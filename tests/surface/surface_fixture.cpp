@@ -49,15 +49,6 @@ ZkSurfaceCreateInfo SurfaceRecord(uint32_t width, uint32_t height, uint64_t wind
     return ZkSurfaceCreateInfo{ZK_FOURCC_SURFACE, sizeof(ZkSurfaceCreateInfo), 0, width, height, windowKey};
 }
 
-std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface)
-{
-    ID2D1RenderTarget* target = surface->GetRenderTarget();
-    std::vector<uint32_t> pixels = ReadPixels(target);
-    if (target)
-        target->Release();
-    return pixels;
-}
-
 Flags FlagsOf(const Class_ZkGraphicSurfaceD2D* surface)
 {
     return Flags{surface->modified, surface->published, surface->drawing};

@@ -56,8 +56,6 @@ using tessary_test::At;
 using tessary_test::Near, tessary_test::PixelsAre;
 using tessary_test::kOpaqueRed, tessary_test::kOpaqueBlue, tessary_test::kOpaqueGreen;
 using tessary_test::kRedPixel, tessary_test::kBluePixel;
-// The surface's pixels once its pass has ended (through GetRenderTarget, as any reader gets them).
-std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
 
 // The flags later calls of the host depend on, compared in one assertion.
 struct Flags {

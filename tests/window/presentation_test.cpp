@@ -144,5 +144,5 @@ TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
     ASSERT_EQ(Updates().size(), 1u);
     EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 0);
     // The surface keeps its pixels: opacity is applied by the system, not drawn.
-    EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, 0xFFFFFFFF, {{r, kRedPixel}}));
+    EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, 0xFFFFFFFF, {{r, kRedPixel}}));
 }

@@ -34,7 +34,7 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
     EXPECT_EQ(u->dirty, (RECT{0, 0, 300, 200}));
     EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{0, 0, 150, 200}, kRedPixel}}));
     // The surface itself stays opaque everywhere.
-    EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, kRedPixel));
+    EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, kRedPixel));
 
     // No shape: the next presentation copies the surface unmasked; the update region decides the area.
     window->SetShape(nullptr);

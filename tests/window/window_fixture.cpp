@@ -127,15 +127,6 @@ std::vector<uint32_t> ScreenPixels(const RECT& area)
     return pixels;
 }
 
-std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window)
-{
-    ID2D1RenderTarget* target = window->GetRenderTarget();
-    std::vector<uint32_t> pixels = ReadPixels(target);
-    if (target)
-        target->Release();
-    return pixels;
-}
-
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects)
 {
     return new Class_ZkRegion{tessary_test::WithRects(CreateRectRgn(0, 0, 0, 0), rects), nullptr,

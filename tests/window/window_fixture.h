@@ -82,8 +82,6 @@ private:
 using tessary_test::CopyDC, tessary_test::ReadPixels, tessary_test::RegionRects;
 // What the screen shows in `area`, 0x00RRGGBB, rows top down; empty on failure.
 std::vector<uint32_t> ScreenPixels(const RECT& area);
-// The window's own surface pixels.
-std::vector<uint32_t> SurfacePixels(Class_ZkWindowD2D* window);
 // A region object as the host makes it, for SetShape (which takes it over) or for the test to keep.
 Class_ZkRegion* NewHostRegion(std::initializer_list<RECT> rects);
 

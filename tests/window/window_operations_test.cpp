@@ -16,7 +16,7 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlaceOrTheSurfaceOnl
     const SIZE same{300, 200};
     EXPECT_EQ(window->SetClientSize(&same, 0), 0u);
     EXPECT_EQ(window->ownTarget, target);
-    EXPECT_TRUE(PixelsAre(SurfacePixels(window), 300, 200, kRedPixel));
+    EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, kRedPixel));
     RECT before{};
     GetWindowRect(window->windowHandle, &before);
 
