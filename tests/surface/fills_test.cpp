@@ -176,3 +176,27 @@ TEST_F(Fills, ClearRegionClipsTheHostsRegionInPlaceAndClearsIt)
     EXPECT_EQ(surface->ClearRegion(nullptr), ZK_FAIL);
     EXPECT_EQ(surface->published, 1u);
 }
+
+TEST_F(Fills, ManyFillsMakeTheUpdateRegionOfEachUnitedAtOnce)
+{
+    // Past the first sixteen rectangles further ones wait and are united in chunks when the region is read;
+    // 70 scattered, overlapping ones fill chunks joined at two levels and a part chunk. Present sends the
+    // region's rectangles in GDI's order, so they must be those of uniting each rectangle as it came.
+    Class_ZkGraphicSurfaceD2D* surface = NewSurface(200, 200);
+    ForgetUpdates(surface);
+    HRGN expected = CreateRectRgn(0, 0, 0, 0), one = CreateRectRgn(0, 0, 0, 0);
+    for (int i = 0; i < 70; ++i) {
+        const RECT r{i * 37 % 180, i * 53 % 180, i * 37 % 180 + 5 + i % 17, i * 53 % 180 + 4 + i % 13};
+        ASSERT_EQ(surface->FillRect(kOpaqueRed, &r), ZK_OK);
+        SetRectRgn(one, r.left, r.top, r.right, r.bottom);
+        CombineRgn(expected, expected, one, RGN_OR);
+    }
+    RECT box{};
+    GetRgnBox(expected, &box);
+    EXPECT_EQ(surface->updateBox, (tessary::RectF{float(box.left), float(box.top), float(box.right - box.left),
+                                                  float(box.bottom - box.top)})) << "exact before the region is read";
+    surface->FoldUpdateRegion();
+    EXPECT_EQ(RegionRects(surface->updateRegion.handle), RegionRects(expected));
+    DeleteObject(one);
+    DeleteObject(expected);
+}
