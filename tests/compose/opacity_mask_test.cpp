@@ -147,20 +147,6 @@ TEST_F(OpacityMask, CopiesTakeTheMaskedPictureUntilTheSurfaceIsDrawnAgain)
     EXPECT_TRUE(PixelsAre(ReadPixels(third), 20, 10, kRedPixel, masked));
 }
 
-TEST_F(OpacityMask, ResizeIsRefusedWhileTheHostWritesTheMask)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 4);
-    Lock lock;
-    ASSERT_EQ(LockMask(surface, RECT{2, 1, 3, 2}, lock), ZK_OK);
-    const SIZE size{12, 3};
-    EXPECT_EQ(surface->Resize(&size), ZK_FAIL) << "the host is still writing into the buffer";
-    EXPECT_EQ(surface->surfaceRect.width, 8.0f);
-    EXPECT_EQ(surface->opacityBuffer + 2 + 8, lock.bits);
-    ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
-    ASSERT_EQ(surface->Resize(&size), ZK_OK);
-    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
-}
-
 TEST_F(OpacityMask, AFailedPublishStillUnlocksAndLeavesTheUnmaskedPicture)
 {
     REQUIRE_SOFTD2D_CONTROL();

@@ -111,7 +111,7 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
     EXPECT_EQ(listener.Heard(), 0);
 }
 
-TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarget)
+TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyNeedsTheWindowTargetAndSurvivesFailures)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(6, 2);
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
@@ -136,15 +136,9 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarge
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
     EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
-}
 
-TEST_F(RenderTargetHolder, PublishingSurvivesFailedResourcesAndALostDevice)
-{
+    // No compatible target: refused.
     REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(4, 4);
-    ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
-    GiveOpacityBuffer(surface, 4, 4, 255);
-
     ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
     EXPECT_EQ(surface->published, 0u);

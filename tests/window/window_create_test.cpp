@@ -43,7 +43,7 @@ TEST_F(WindowCreate, GuardsOfCreateAndReset)
     DestroyWindow(handle); // the host's, once reset
 }
 
-TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
+TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSizeAndPresentedWhole)
 {
     HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
     WindowRecord record({.style = WS_OVERLAPPEDWINDOW, .cursor = cross, .reserved = 0x1234});
@@ -56,6 +56,13 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     EXPECT_EQ(std::memcmp(&before, &record.block, sizeof(before)), 0) << "the host's block is not modified";
     EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
     EXPECT_EQ(GetPropW(handle, L"ZkWindow::this"), static_cast<HANDLE>(window));
+    // The first presentation sent the whole transparent surface and consumed the update region.
+    ASSERT_EQ(Updates().size(), 1u);
+    const LayeredUpdate& u = Updates()[0];
+    EXPECT_TRUE(u.window == handle && u.info.prcDirty != nullptr);
+    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_TRUE(PixelsAre(u.pixels, 300, 200, 0));
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 
     // The recorder did not forward the first presentation, which would have sized the window to it.
     RECT expected{0, 0, 300, 200}, outer{}, client{};
@@ -77,19 +84,6 @@ TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
     EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
     GetClientRect(handle, &client);
     EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
-}
-
-TEST_F(WindowCreate, FirstPresentationSendsTheWholeTransparentSurface)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    ASSERT_EQ(Updates().size(), 1u);
-    const LayeredUpdate& u = Updates()[0];
-    EXPECT_EQ(u.window, window->windowHandle);
-    EXPECT_NE(u.info.prcDirty, nullptr);
-    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
-    EXPECT_TRUE(PixelsAre(u.pixels, 300, 200, 0));
-    EXPECT_EQ(window->modified, 0u);
-    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
 
     // SW_HIDE: the window exists, hidden, and was presented all the same.
     ClearUpdates();
