@@ -92,13 +92,14 @@ TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
-    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    tessary_test::DeviceLostListener listener;
+    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
     const RECT r{0, 0, 30, 30};
     ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_EQ(listener.Heard(), 1);
     EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 
     ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
@@ -115,6 +116,6 @@ TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->compositionTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_EQ(listener.Heard(), 1);
     EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 }

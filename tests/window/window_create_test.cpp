@@ -9,7 +9,7 @@ using namespace window_test;
 class WindowCreate : public WindowTest {};
 
 // Create's guard is taken at its line with the build stamp; reset goes on when its guard is refused.
-TEST_F(WindowCreate, GuardsOfCreateAndReset)
+TEST_F(WindowCreate, GuardsOfCreateAndResetAndCreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
 {
     Class_ZkWindowD2D* window = NewWindowObject();
     WindowRecord record(WindowParams{});
@@ -41,6 +41,42 @@ TEST_F(WindowCreate, GuardsOfCreateAndReset)
     UnlockObjectAt(window);
     EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
     DestroyWindow(handle); // the host's, once reset
+
+    // Failures of the system window and of the device: each resets the object, leaves no window, target
+    // or lock behind, and Create may be tried again.
+    const wchar_t* kClass = L"TessaryTestFailingCreate"; // no other test makes windows of it
+    const uint32_t heldBefore = Quillon().heldLocks();
+    const LONG live = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
+    const size_t registered = tessary::WindowTargets().size();
+    auto expectReset = [&] {
+        EXPECT_TRUE(!window->IsCreated() && !window->windowHandle && !window->windowTarget && !window->handlers);
+        EXPECT_EQ(FindWindowW(kClass, nullptr), nullptr);
+        EXPECT_EQ(tessary::WindowTargets().size(), registered);
+        if (SoftD2D().Present()) {
+            EXPECT_EQ(SoftD2D().liveObjectCount(), live);
+        }
+        EXPECT_EQ(Quillon().heldLocks(), heldBefore);
+    };
+    const HWND noWindow = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
+    WindowRecord orphan({.style = WS_CHILD, .className = kClass, .parent = noWindow});
+    WindowRecord nameless({.className = nullptr}), noBlock({.className = kClass});
+    noBlock.info.creation = nullptr;
+    for (WindowRecord* record : {&orphan, &nameless, &noBlock}) {
+        EXPECT_EQ(window->Create(&record->info), ZK_E_CREATE_WINDOW_FAILED);
+        expectReset();
+    }
+    // No window target; then a window target but no surface: the target is unregistered and released
+    // again, and the system window made for the attempt does not outlive it.
+    WindowRecord good({.className = kClass});
+    for (SoftD2DResourceKind kind : {SOFTD2D_RESOURCE_DC_TARGET, SOFTD2D_RESOURCE_COMPATIBLE_TARGET}) {
+        if (!SoftD2D().Present())
+            break;
+        ASSERT_EQ(SoftD2D().failNextCreate(kind, 1, E_OUTOFMEMORY), S_OK);
+        EXPECT_EQ(window->Create(&good.info), ZK_FAIL) << kind;
+        expectReset();
+    }
+    EXPECT_EQ(window->Create(&good.info), 0u);
+    EXPECT_EQ(window->IsCreated(), 1u);
 }
 
 TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSizeAndPresentedWhole)
@@ -110,46 +146,6 @@ TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
     EXPECT_EQ(GetPropW(direct, L"ZkWindow::this"), nullptr);
     EXPECT_EQ(SendMessageW(direct, WM_APP, 0, 0), 0);
     DestroyWindow(direct);
-}
-
-// Failures of the system window and of the device: each resets the object, leaves no window, target
-// or lock behind, and Create may be tried again.
-TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
-{
-    const wchar_t* kClass = L"TessaryTestFailingCreate"; // no other test makes windows of it
-    Class_ZkWindowD2D* window = NewWindowObject();
-    const uint32_t heldBefore = Quillon().heldLocks();
-    const LONG live = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
-    const size_t registered = tessary::WindowTargets().size();
-    auto expectReset = [&] {
-        EXPECT_TRUE(!window->IsCreated() && !window->windowHandle && !window->windowTarget && !window->handlers);
-        EXPECT_EQ(FindWindowW(kClass, nullptr), nullptr);
-        EXPECT_EQ(tessary::WindowTargets().size(), registered);
-        if (SoftD2D().Present()) {
-            EXPECT_EQ(SoftD2D().liveObjectCount(), live);
-        }
-        EXPECT_EQ(Quillon().heldLocks(), heldBefore);
-    };
-    const HWND noWindow = reinterpret_cast<HWND>(uintptr_t(0x7FFFFFF0));
-    WindowRecord orphan({.style = WS_CHILD, .className = kClass, .parent = noWindow});
-    WindowRecord nameless({.className = nullptr}), noBlock({.className = kClass});
-    noBlock.info.creation = nullptr;
-    for (WindowRecord* record : {&orphan, &nameless, &noBlock}) {
-        EXPECT_EQ(window->Create(&record->info), ZK_E_CREATE_WINDOW_FAILED);
-        expectReset();
-    }
-    // No window target; then a window target but no surface: the target is unregistered and released
-    // again, and the system window made for the attempt does not outlive it.
-    WindowRecord good({.className = kClass});
-    for (SoftD2DResourceKind kind : {SOFTD2D_RESOURCE_DC_TARGET, SOFTD2D_RESOURCE_COMPATIBLE_TARGET}) {
-        if (!SoftD2D().Present())
-            break;
-        ASSERT_EQ(SoftD2D().failNextCreate(kind, 1, E_OUTOFMEMORY), S_OK);
-        EXPECT_EQ(window->Create(&good.info), ZK_FAIL) << kind;
-        expectReset();
-    }
-    EXPECT_EQ(window->Create(&good.info), 0u);
-    EXPECT_EQ(window->IsCreated(), 1u);
 }
 
 TEST_F(WindowCreate, ResetReleasesEveryDeviceObjectAndLeavesTheSystemWindow)
