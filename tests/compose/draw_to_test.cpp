@@ -249,7 +249,7 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     EXPECT_EQ(DrawBitmapCalls(), beforeZero);
 }
 
-TEST_F(DrawTo, RefusalsLeaveEverythingAsItWas)
+TEST_F(DrawTo, RefusalsLeaveEverythingAsItWasAndAnUnavailableSourceBitmapSkipsThePiece)
 {
     Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
     Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
@@ -283,21 +283,15 @@ TEST_F(DrawTo, RefusalsLeaveEverythingAsItWas)
 
     // GraphicsLock is not left held by any of them.
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
-}
 
-TEST_F(DrawTo, AFailedBitmapTargetQuerySkipsThePieceButKeepsTheArea)
-{
-    // A piece whose source bitmap is unavailable is skipped silently; simulated by a source whose
-    // own target is not a bitmap render target (the window target here).
-    Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);
+    // A piece whose source bitmap is unavailable is skipped silently, its area still counted: simulated
+    // by a source whose own target is not a bitmap render target (the window target here).
     ASSERT_EQ(source->FillRect(kOpaqueRed, nullptr), ZK_OK);
     source->EndDrawPass();
-    Class_ZkGraphicSurfaceD2D* target = NewSurface(10, 10);
     ASSERT_EQ(target->ClearRect(nullptr, 0), ZK_OK);
     ForgetUpdates(target);
     ID2D1RenderTarget* own = source->ownTarget;
     windowTarget->QueryInterface(&source->ownTarget);
-    const POINT origin{0, 0};
     EXPECT_EQ(source->DrawTo(target, &origin, nullptr, nullptr), ZK_OK);
     source->ownTarget->Release();
     source->ownTarget = own;
@@ -305,3 +299,4 @@ TEST_F(DrawTo, AFailedBitmapTargetQuerySkipsThePieceButKeepsTheArea)
     EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{0, 0, 10, 10}}));
     EXPECT_TRUE(PixelsAre(ReadPixels(target), 10, 10, 0));
 }
+

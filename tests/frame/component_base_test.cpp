@@ -24,21 +24,6 @@ std::vector<QuillonInterfaceRecord> Registrations(Class_QUOR* owner)
 
 } // namespace
 
-TEST(ComponentBase, QueriesCountReferencesAndTheLastReleaseDestroysAndUnregisters)
-{
-    auto* object = new Counted;
-    Counted::destroyed = 0;
-    // Counts and refusals are the host test's (its query matrix); here the base's own registration.
-    void* out = nullptr;
-    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), nullptr), QUOR_E_POINTER);
-    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), &out), QUOR_OK) << "the core FourCC is registered";
-    EXPECT_TRUE(out == object && object->GetRefCount() == 2u);
-    object->Release();
-    EXPECT_EQ(object->Release(), 0u);
-    EXPECT_EQ(Counted::destroyed, 1);
-    EXPECT_TRUE(Registrations(object).empty()) << "destruction unregisters every interface";
-}
-
 TEST(ComponentBase, ObjectsRegisterTheirPartsInOrderOnFirstQuery)
 {
     tessary_test::StartHostEnvironment();
@@ -66,9 +51,16 @@ TEST(ComponentBase, ObjectsRegisterTheirPartsInOrderOnFirstQuery)
     EXPECT_TRUE(Registrations(object).empty());
 }
 
-TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
+TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreadsAndTheLastReleaseDestroys)
 {
     auto* object = new Counted;
+    Counted::destroyed = 0;
+    // Counts and refusals are the host test's (its query matrix); here the base's own registration.
+    void* out = nullptr;
+    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), nullptr), QUOR_E_POINTER);
+    EXPECT_EQ(object->QueryInterface(ZkFourCC("TEST"), &out), QUOR_OK) << "the core FourCC is registered";
+    EXPECT_TRUE(out == object && object->GetRefCount() == 2u);
+    object->Release();
     const auto held = tessary_test::Quillon().heldLocks;
     const auto lastSite = tessary_test::Quillon().lastLockSite;
     ASSERT_TRUE(held && lastSite);
@@ -116,5 +108,7 @@ TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreads)
     EXPECT_EQ(held(), before + 1);
     UnlockObjectAt(object);
     EXPECT_EQ(held(), before);
-    object->Release();
+    EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(Counted::destroyed, 1);
+    EXPECT_TRUE(Registrations(object).empty()) << "destruction unregisters every interface";
 }

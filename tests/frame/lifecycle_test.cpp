@@ -34,7 +34,7 @@ TEST(Lifecycle, AttachFindsTheFactoriesAndCreatesTheLocks)
     EXPECT_EQ(Context().attachCount, before);
 }
 
-TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAllWithTheWindowTargetsLeft)
+TEST(Lifecycle, SecondInitialiseCreatesNothingUninitialiseReleasesAllAndAFailedOneIsClean)
 {
     tessary_test::StartHostEnvironment();
     UninitializeTessaryInternal();
@@ -65,13 +65,9 @@ TEST(Lifecycle, SecondInitialiseCreatesNothingAndUninitialiseReleasesAllWithTheW
     EXPECT_EQ(target->Release(), 0u) << "uninitialise released the registry's reference";
     UninitializeTessaryInternal();
     ExpectNothingHeld();
-}
 
-TEST(Lifecycle, WithoutComInitialiseFailsCleanlyAndCanBeRetried)
-{
-    tessary_test::StartHostEnvironment();
-    UninitializeTessaryInternal();
-    // A fresh thread has no COM apartment, so creating the WIC factory fails at the last step.
+    // Without COM, initialise fails cleanly and can be retried: a fresh thread has no COM apartment, so
+    // creating the WIC factory fails at the last step.
     std::thread([] {
         EXPECT_EQ(InitializeTessaryInternal(), 0u);
         ExpectNothingHeld();

@@ -75,7 +75,7 @@ TEST_F(Registries, WindowTargetsReplaceFindExactlyAndWalkInUnsignedOrder)
     EXPECT_TRUE(WindowTargets().empty());
 }
 
-TEST_F(Registries, ObjectsAreRegisteredFromConstructionToDestruction)
+TEST_F(Registries, ObjectsAreRegisteredFromConstructionToDestructionAndRebuiltAfterTheWindows)
 {
     const size_t before = Objects().size();
     void* raw[3] = {};
@@ -102,10 +102,8 @@ TEST_F(Registries, ObjectsAreRegisteredFromConstructionToDestruction)
     for (void* r : raw)
         EXPECT_EQ(static_cast<Class_QUOR*>(r)->Release(), 0u);
     EXPECT_EQ(Objects().size(), before);
-}
 
-TEST_F(Registries, DeviceLossRebuildsWindowsByHandleThenObjectsByAddress)
-{
+    // Device loss rebuilds windows by handle, then objects by address.
     RecordingWindow* windows[2] = {new RecordingWindow, new RecordingWindow};
     RecordingSurface* surfaces[3] = {new RecordingSurface, new RecordingSurface, new RecordingSurface};
     // Windows are keyed by handle: the second window gets the smaller handle and goes first.

@@ -149,7 +149,7 @@ TEST_F(Image, DecodesTheFirstFrameIntoASurfaceOfItsSizeAndKeepsTheFullPath)
     EXPECT_EQ(ReadPixels(image), expected);
 }
 
-TEST_F(Image, FailuresLeaveTheImageAsConstructed)
+TEST_F(Image, FailuresLeaveTheImageAsConstructedAndARebuildDecodesTheFileAgain)
 {
     const std::wstring missing = folder + L"\\missing.png";
     const std::wstring notAnImage = folder + L"\\not-an-image.png";
@@ -171,7 +171,39 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructed)
     SIZE size{};
     EXPECT_EQ(image->GetSize(&size), ZK_FAIL);
     EXPECT_EQ(PathOf(image), L"(untouched)");
-    EXPECT_EQ(CreateImage(image, png.c_str()), ZK_OK);
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL) << "not created";
+    ASSERT_EQ(CreateImage(image, png.c_str()), ZK_OK);
+
+    // A device loss decodes the file again.
+    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK); // opaque black over everything
+    image->EndDrawPass();
+    const std::vector<uint32_t> black(6, 0xFF000000);
+    ASSERT_EQ(ReadPixels(image), black);
+    ID2D1RenderTarget* before = image->ownTarget;
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_OK);
+    EXPECT_NE(image->ownTarget, before);
+    EXPECT_EQ(ReadPixels(image), kDecoded) << "the rebuild restores the file's pixels, not what was drawn";
+
+    // Under an opacity mask the rebuilt masked copy shows the decoded pixels, not the blank new target.
+    RECT whole{0, 0, 3, 2};
+    uint8_t* bits = nullptr;
+    int32_t width, height, stride;
+    ASSERT_EQ(image->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
+    bits[0] = 0; // the red pixel masked out
+    ASSERT_EQ(image->UnlockAlphaMask(), ZK_OK);
+    ASSERT_EQ(image->RecreateDeviceResources(), ZK_OK);
+    HRGN seen = image->CreateAlphaRegion(0, nullptr);
+    EXPECT_EQ(RegionRects(seen), (std::vector<RECT>{{1, 0, 2, 1}, {0, 1, 3, 2}}));
+    DeleteObject(seen);
+
+    // Without its file the rebuild fails and keeps the target it has.
+    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK);
+    image->EndDrawPass();
+    ASSERT_TRUE(DeleteFileW(png.c_str()));
+    before = image->ownTarget;
+    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL);
+    EXPECT_EQ(image->ownTarget, before);
+    EXPECT_EQ(ReadPixels(image), black);
 }
 
 TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
@@ -204,39 +236,3 @@ TEST_F(Image, CorruptFilesOfEveryFormatFailOrDecodeWithoutHarm)
     }
 }
 
-TEST_F(Image, DeviceLossDecodesTheFileAgain)
-{
-    Class_ZkImageD2D* image = NewImage();
-    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL) << "not created";
-    ASSERT_EQ(CreateImage(image, png.c_str()), ZK_OK);
-
-    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK); // opaque black over everything
-    image->EndDrawPass();
-    const std::vector<uint32_t> black(6, 0xFF000000);
-    ASSERT_EQ(ReadPixels(image), black);
-    ID2D1RenderTarget* before = image->ownTarget;
-    EXPECT_EQ(image->RecreateDeviceResources(), ZK_OK);
-    EXPECT_NE(image->ownTarget, before);
-    EXPECT_EQ(ReadPixels(image), kDecoded) << "the rebuild restores the file's pixels, not what was drawn";
-
-    // Under an opacity mask the rebuilt masked copy shows the decoded pixels, not the blank new target.
-    RECT whole{0, 0, 3, 2};
-    uint8_t* bits = nullptr;
-    int32_t width, height, stride;
-    ASSERT_EQ(image->LockAlphaMask(&whole, &bits, &width, &height, &stride), ZK_OK);
-    bits[0] = 0; // the red pixel masked out
-    ASSERT_EQ(image->UnlockAlphaMask(), ZK_OK);
-    ASSERT_EQ(image->RecreateDeviceResources(), ZK_OK);
-    HRGN seen = image->CreateAlphaRegion(0, nullptr);
-    EXPECT_EQ(RegionRects(seen), (std::vector<RECT>{{1, 0, 2, 1}, {0, 1, 3, 2}}));
-    DeleteObject(seen);
-
-    // Without its file the rebuild fails and keeps the target it has.
-    ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK);
-    image->EndDrawPass();
-    ASSERT_TRUE(DeleteFileW(png.c_str()));
-    before = image->ownTarget;
-    EXPECT_EQ(image->RecreateDeviceResources(), ZK_FAIL);
-    EXPECT_EQ(image->ownTarget, before);
-    EXPECT_EQ(ReadPixels(image), black);
-}

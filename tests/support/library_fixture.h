@@ -30,4 +30,19 @@ D2D1_RENDER_TARGET_PROPERTIES WindowTargetProperties();
 // The pixels of a surface's own target (of a window's too), as 0xAARRGGBB, row by row.
 std::vector<uint32_t> ReadPixels(Class_ZkGraphicSurfaceD2D* surface);
 
+// A message-only window that hears of device loss, for SetDeviceLostHandlerTessaryInternal.
+struct DeviceLostListener {
+    static constexpr UINT kMessage = WM_APP + 7;
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ~DeviceLostListener() { DestroyWindow(window); }
+    // The notices posted since the last call (and taken off the queue), each with both parameters 0.
+    int Heard()
+    {
+        int count = 0;
+        for (MSG message; PeekMessageW(&message, window, kMessage, kMessage, PM_REMOVE);)
+            count += message.wParam == 0 && message.lParam == 0;
+        return count;
+    }
+};
+
 } // namespace tessary_test

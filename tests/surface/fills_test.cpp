@@ -88,7 +88,7 @@ TEST_F(Fills, BrushesAreCachedPerColourValueAcrossSurfaces)
     EXPECT_EQ(ReadPixels(first).at(0), 0xFF00FE00u);
 }
 
-TEST_F(Fills, ClearRectReplacesPixelsAndEmptiesTheUpdateRegionUnlessAsked)
+TEST_F(Fills, ClearRectReplacesPixelsOneClipRectangleAtATimeAndEmptiesTheUpdateRegionUnlessAsked)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
     surface->FillRect(kOpaqueRed, nullptr);
@@ -118,27 +118,22 @@ TEST_F(Fills, ClearRectReplacesPixelsAndEmptiesTheUpdateRegionUnlessAsked)
     EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, 0));
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
     EXPECT_TRUE(surface->updateBox.x == 0.0f && surface->updateBox.height == 0.0f);
-}
 
-TEST_F(Fills, ClearsWorkOneClipRectangleAtATimeInOnePass)
-{
+    // Through a clip region of two rectangles: pushes, clears and pops per rectangle, in one pass.
     REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(20, 10);
     surface->FillRect(kOpaqueRed, nullptr);
     surface->EndDrawPass();
-    HostRegion clip({{0, 0, 4, 4}, {10, 5, 14, 10}});
-    surface->SetClipRegion(&clip.region);
+    HostRegion two({{0, 0, 4, 4}, {6, 5, 10, 10}});
+    surface->SetClipRegion(&two.region);
     SoftD2DCounters before = Control().Counters();
     EXPECT_EQ(surface->ClearRect(nullptr, 0xFF00FF00u), ZK_OK);
     SoftD2DCounters after = Control().Counters();
-    // Pushes, clears and pops per clip rectangle; passes begun and ended.
     EXPECT_EQ((std::vector<uint64_t>{after.pushAxisAlignedClip - before.pushAxisAlignedClip, after.clear - before.clear,
                                      after.popAxisAlignedClip - before.popAxisAlignedClip,
                                      after.beginDraw - before.beginDraw, after.endDraw - before.endDraw}),
               (std::vector<uint64_t>{2, 2, 2, 1, 1}));
-    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 20, 10, kRedPixel,
-                          {{{0, 0, 4, 4}, 0xFF00FF00u}, {{10, 5, 14, 10}, 0xFF00FF00u}}));
-
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel,
+                          {{{0, 0, 4, 4}, 0xFF00FF00u}, {{6, 5, 10, 10}, 0xFF00FF00u}}));
     // A clear that meets no clip rectangle opens no pass at all.
     const RECT outside{5, 0, 9, 4};
     before = Control().Counters();

@@ -9,7 +9,7 @@
 using namespace tessary;
 using surface_test::RegionRects;
 
-TEST(PixelRectangles, CoverTheFloatRectangleAndRoundTowardTheOutside)
+TEST(PixelAndBlitRectangles, CoverTheFloatRectangleRoundingOutwardAndStayInsideTheSurface)
 {
     // Fractional edges grow outward: (0.5, 0.5, 10, 10) covers pixels 0 to 10 inclusive.
     EXPECT_EQ(PixelRect(RectF{0.5f, 0.5f, 10.0f, 10.0f}), (RECT{0, 0, 11, 11}));
@@ -29,10 +29,8 @@ TEST(PixelRectangles, CoverTheFloatRectangleAndRoundTowardTheOutside)
     const PixelBox box = PixelBoxOf(RectF{-0.5f, 1.5f, 2.25f, 3.0f});
     EXPECT_EQ((RECT{box.x, box.y, box.width, box.height}), (RECT{-1, 1, 3, 3}));
     EXPECT_EQ(RectOfBox(box), (RECT{-1, 1, 2, 4}));
-}
 
-TEST(BlitRectangles, AreTheHostRectangleInsideTheSurfaceWithoutFurtherChecks)
-{
+    // Blit rectangles are the host's rectangle inside the surface, without further checks.
     const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
     // Sticking out at the top-left: cut to the surface.
     EXPECT_EQ(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), (RectF{0, 0, 20, 20}));

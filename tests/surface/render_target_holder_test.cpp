@@ -7,23 +7,6 @@ using namespace surface_test;
 
 namespace {
 
-constexpr UINT kDeviceLostMessage = WM_APP + 7;
-
-// A message-only window that hears of device loss.
-struct DeviceLostListener {
-    DeviceLostListener() : window(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
-    ~DeviceLostListener() { DestroyWindow(window); }
-    int Heard()
-    {
-        int count = 0;
-        MSG message;
-        while (PeekMessageW(&message, window, kDeviceLostMessage, kDeviceLostMessage, PM_REMOVE))
-            count += message.wParam == 0 && message.lParam == 0;
-        return count;
-    }
-    HWND window;
-};
-
 uint32_t RefCount(IUnknown* object)
 {
     object->AddRef();
@@ -81,7 +64,7 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(8, 8);
-    DeviceLostListener listener;
+    tessary_test::DeviceLostListener listener;
     ASSERT_NE(listener.window, nullptr);
 
     auto losePasses = [&](int passes, HRESULT failure) {
@@ -102,7 +85,7 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
     EXPECT_EQ(listener.Heard(), 0);
 
     // With a handler, each lost pass posts once, with both parameters 0.
-    SetDeviceLostHandlerTessaryInternal(listener.window, kDeviceLostMessage);
+    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
     losePasses(2, D2DERR_RECREATE_TARGET);
     EXPECT_EQ(listener.Heard(), 2);
     EXPECT_EQ(surface->drawing, 0u);
@@ -111,7 +94,7 @@ TEST_F(RenderTargetHolder, ALostDeviceAtEndDrawPostsTheHostsMessageEachTime)
     EXPECT_EQ(listener.Heard(), 0);
 }
 
-TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarget)
+TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyNeedsTheWindowTargetAndSurvivesFailures)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(6, 2);
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
@@ -136,15 +119,9 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyAndNeedsTheWindowTarge
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
     EXPECT_TRUE(surface->maskedCopy == nullptr && surface->published == 0);
     tessary::RegisterWindowTarget(kWindowKey, nullptr, windowTarget);
-}
 
-TEST_F(RenderTargetHolder, PublishingSurvivesFailedResourcesAndALostDevice)
-{
+    // No compatible target: refused.
     REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(4, 4);
-    ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
-    GiveOpacityBuffer(surface, 4, 4, 255);
-
     ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     EXPECT_EQ(surface->PublishSurface(), ZK_FAIL);
     EXPECT_EQ(surface->published, 0u);
@@ -161,8 +138,8 @@ TEST_F(RenderTargetHolder, PublishingSurvivesFailedResourcesAndALostDevice)
     }
 
     // The masked copy's own EndDraw reports a lost device like any pass.
-    DeviceLostListener listener;
-    SetDeviceLostHandlerTessaryInternal(listener.window, kDeviceLostMessage);
+    tessary_test::DeviceLostListener listener;
+    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
     ASSERT_EQ(Control().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(surface->PublishSurface(), ZK_OK);
     EXPECT_EQ(listener.Heard(), 1);

@@ -7,7 +7,7 @@ using namespace surface_test;
 
 class SurfaceState : public SurfaceTest {};
 
-TEST_F(SurfaceState, CreateBuildsTheWholeSurfaceOnce)
+TEST_F(SurfaceState, CreateBuildsTheWholeSurfaceOnceAndEverySlotButSetClipRegionNeedsIt)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewUncreatedSurface();
     ZkSurfaceCreateInfo record = SurfaceRecord(100, 50);
@@ -18,45 +18,38 @@ TEST_F(SurfaceState, CreateBuildsTheWholeSurfaceOnce)
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 100, 50}}));
     // A second Create is refused before the record is even read.
     EXPECT_EQ(surface->Create(nullptr), ZK_E_ALREADY_CREATED);
+    // Required out-pointers that are null are refused, not dereferenced.
+    for (uint32_t status : {surface->GetSize(nullptr), surface->GetBltRect(nullptr), surface->GetClipRegion(nullptr),
+                            surface->Resize(nullptr), surface->Reserved0()})
+        EXPECT_EQ(status, ZK_FAIL);
 
-    // Direct2D refusing the own target: not created, and a later try may succeed.
-    REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* refused = NewUncreatedSurface();
-    ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
-    EXPECT_EQ(refused->Create(&record), ZK_FAIL);
-    EXPECT_EQ(refused->IsCreated(), 0u);
-    EXPECT_EQ(refused->Create(&record), ZK_OK);
-}
-
-TEST_F(SurfaceState, EverySlotButSetClipRegionRefusesASurfaceThatIsNotCreated)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewUncreatedSurface();
+    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
     SIZE size{7, 7};
     RECT rect{1, 2, 3, 4};
     HostRegion region({{0, 0, 5, 5}});
-    for (uint32_t status : {surface->GetSize(&size), surface->Resize(&size), surface->SetBltRect(nullptr),
-                            surface->GetBltRect(&rect), surface->GetClipRegion(&region.region),
-                            surface->FillRect(0xFF0000FFu, nullptr), surface->ClearRect(nullptr, 0),
-                            surface->ClearRegion(&region.region), surface->RecreateDeviceResources(),
-                            surface->PublishSurface(), surface->Reserved1(&size)})
+    for (uint32_t status : {uncreated->GetSize(&size), uncreated->Resize(&size), uncreated->SetBltRect(nullptr),
+                            uncreated->GetBltRect(&rect), uncreated->GetClipRegion(&region.region),
+                            uncreated->FillRect(0xFF0000FFu, nullptr), uncreated->ClearRect(nullptr, 0),
+                            uncreated->ClearRegion(&region.region), uncreated->RecreateDeviceResources(),
+                            uncreated->PublishSurface(), uncreated->Reserved1(&size)})
         EXPECT_EQ(status, ZK_FAIL);
     EXPECT_EQ(size.cx, 7) << "outs untouched";
     EXPECT_EQ(rect, (RECT{1, 2, 3, 4}));
     EXPECT_TRUE(RegionIs(region.region.handle, {{0, 0, 5, 5}}));
-    EXPECT_EQ(surface->GetRenderTarget(), nullptr);
-
+    EXPECT_EQ(uncreated->GetRenderTarget(), nullptr);
     // The clip region exists from construction on and may be set before Create.
-    EXPECT_EQ(surface->SetClipRegion(&region.region), ZK_OK);
-    EXPECT_TRUE(RegionIs(surface->clipRegion.handle, {{0, 0, 5, 5}}));
+    EXPECT_EQ(uncreated->SetClipRegion(&region.region), ZK_OK);
+    EXPECT_TRUE(RegionIs(uncreated->clipRegion.handle, {{0, 0, 5, 5}}));
 
-    // Required out-pointers that are null are refused, not dereferenced.
-    Class_ZkGraphicSurfaceD2D* created = NewSurface(4, 4);
-    for (uint32_t status : {created->GetSize(nullptr), created->GetBltRect(nullptr), created->GetClipRegion(nullptr),
-                            created->Resize(nullptr), created->Reserved0()})
-        EXPECT_EQ(status, ZK_FAIL);
+    // Direct2D refusing the own target: not created, and a later try may succeed.
+    REQUIRE_SOFTD2D_CONTROL();
+    ASSERT_EQ(Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(uncreated->Create(&record), ZK_FAIL);
+    EXPECT_EQ(uncreated->IsCreated(), 0u);
+    EXPECT_EQ(uncreated->Create(&record), ZK_OK);
 }
 
-TEST_F(SurfaceState, ClipRegionIsACopyInBothDirections)
+TEST_F(SurfaceState, ClipRegionIsACopyInBothDirectionsAndResizeKeepsItWithBlitButNotTheMaskedCopy)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
     HostRegion host({{0, 0, 10, 10}, {20, 20, 30, 30}});
@@ -78,15 +71,12 @@ TEST_F(SurfaceState, ClipRegionIsACopyInBothDirections)
     EXPECT_EQ(surface->SetClipRegion(nullptr), ZK_OK);
     EXPECT_EQ(surface->clipRegion.gdiplusRegion, nullptr);
     EXPECT_TRUE(RegionIs(surface->clipRegion.handle, {{0, 0, 100, 50}}));
-}
 
-TEST_F(SurfaceState, ResizeReplacesTheTargetAndDropsTheMaskedCopyKeepingBlitAndClip)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
+    // Resize replaces the target and drops the masked copy, keeping blit rectangle and clip region.
     const RECT blit{5, 5, 50, 40};
     surface->SetBltRect(&blit);
-    HostRegion clip({{0, 0, 60, 30}});
-    surface->SetClipRegion(&clip.region);
+    SetRectRgn(host.region.handle, 0, 0, 60, 30);
+    surface->SetClipRegion(&host.region);
     // Published through an opaque mask: until dropped, copies take the masked copy's red.
     ASSERT_EQ(surface->FillRect(0xFF0000FFu, nullptr), ZK_OK);
     GiveOpacityBuffer(surface, 100, 50, 255);

@@ -139,7 +139,7 @@ TEST_F(TextDrawing, MeasuringFollowsTheTextAndShareFormatsAcrossDecorations)
     EXPECT_EQ(TextFormatCache().size(), 1u);
 }
 
-TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrigin)
+TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOriginWithOrWithoutATarget)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(300, 150);
     surface->ClearRect(nullptr, 0);
@@ -175,38 +175,36 @@ TEST_F(TextDrawing, DrawTextWritesMeasuredBoundsAndGrowsTheUpdateRegionAtTheOrig
     const POINT elsewhere{10, 100};
     EXPECT_EQ(surface->DrawText(&elsewhere, kOpaqueRed, L"Hello", font.get(), 0, 0, nullptr), ZK_OK);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {placed, Moved(measured, 10, 100)}));
-}
 
-TEST_F(TextDrawing, WithoutABrushOrATargetTheBoundsStillCount)
-{
+    // Without a brush or a target the bounds still count.
     REQUIRE_SOFTD2D_CONTROL();
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(200, 60);
+    surface->SetClipRegion(nullptr);
     surface->ClearRect(nullptr, 0); // which empties the update region
-    const POINT origin{3, 4};
-    const RECT measured = Measure(surface, L"Refused", font.get());
+    const POINT at{3, 4};
+    const RECT refused = Measure(surface, L"Refused", font.get());
 
     // The brush cannot be made: nothing is drawn, nothing cached, but bounds and region are kept.
     const LONG before = Control().liveObjectCount();
     Control().failNextCreate(SOFTD2D_RESOURCE_BRUSH, 1, E_OUTOFMEMORY);
-    RECT drawn{};
-    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
-    EXPECT_EQ(drawn, measured);
-    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(measured, 3, 4)}));
-    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 200, 60, 0));
+    EXPECT_EQ(surface->DrawText(&at, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, refused);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(refused, 3, 4)}));
+    EXPECT_TRUE(PixelsAre(ReadPixels(surface), 300, 150, 0));
     EXPECT_EQ(Control().liveObjectCount(), before);
-    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(surface->DrawText(&at, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
     EXPECT_EQ(Control().liveObjectCount(), before + 1) << "the next draw in that colour makes the brush";
 
     // A resize whose new target is refused leaves no own target: the text is measured and its area
     // recorded all the same.
     Control().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY);
-    const SIZE bigger{220, 70};
+    const SIZE bigger{320, 170};
     EXPECT_EQ(surface->Resize(&bigger), ZK_FAIL);
     ASSERT_EQ(surface->ownTarget, nullptr);
     surface->EmptyUpdateRegion();
     drawn = {};
-    EXPECT_EQ(surface->DrawText(&origin, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
-    EXPECT_EQ(drawn, measured);
-    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(measured, 3, 4)}));
+    EXPECT_EQ(surface->DrawText(&at, 0xFF0A0B0Cu, L"Refused", font.get(), 0, 0, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, refused);
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {Moved(refused, 3, 4)}));
     EXPECT_EQ(surface->drawing, 0u);
 }
+

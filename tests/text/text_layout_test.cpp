@@ -47,7 +47,7 @@ TEST_F(TextLayout, HostFontsBecomeLogFontsAndFailuresAreRecorded)
     EXPECT_STREQ(fallback.lfFaceName, system.lfFaceName);
 }
 
-TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
+TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeightAndLayoutsPerFormatAndText)
 {
     IDWriteTextFormat* negative = tessary::AcquireTextFormat(Described(kKnownFamily, -20));
     IDWriteTextFormat* positive = tessary::AcquireTextFormat(Described(kKnownFamily, 20));
@@ -79,20 +79,18 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeight)
     // DirectWrite refuses a size of 0: nothing is cached.
     EXPECT_EQ(tessary::AcquireTextFormat(Described(kKnownFamily, 0)), nullptr);
     EXPECT_EQ(TextFormatCache().size(), 3u);
-}
 
-TEST_F(TextLayout, LayoutsAreReusedPerFormatTextAndDecorationsUntilFormatsAreReleased)
-{
+    // Layouts are reused per format, text and decorations until the formats are released.
     const LOGFONTW plain = Described(kKnownFamily, -20);
     LOGFONTW underlined = plain;
     underlined.lfUnderline = 1;
-    RECT first{}, again{}, decorated{};
+    RECT first{}, repeated{}, decorated{};
     IDWriteTextLayout* a = tessary::LayOutText(L"Label", plain, &first);
-    IDWriteTextLayout* b = tessary::LayOutText(L"Label", plain, &again);
+    IDWriteTextLayout* b = tessary::LayOutText(L"Label", plain, &repeated);
     IDWriteTextLayout* c = tessary::LayOutText(L"Label", underlined, &decorated);
     ASSERT_TRUE(a && b && c);
     EXPECT_EQ(a, b) << "the same text in the same format is laid out once";
-    EXPECT_TRUE(EqualRect(&first, &again));
+    EXPECT_TRUE(EqualRect(&first, &repeated));
     BOOL hasUnderline = FALSE;
     c->GetUnderline(0, &hasUnderline, nullptr);
     EXPECT_TRUE(hasUnderline) << "underline is part of the key";

@@ -91,7 +91,7 @@ TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurf
     surface->Release();
 }
 
-TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
+TEST_F(Presentation, OpacityIsTheConstantAlphaAndPresentRefusesWhatIsNotReady)
 {
     Class_ZkWindowD2D* unready = NewWindowObject();
     EXPECT_EQ(unready->Present(), ZK_E_WINDOW_NOT_CREATED);
@@ -101,7 +101,31 @@ TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
     EXPECT_EQ(unready->modified, 1u);
     EXPECT_TRUE(RegionRects(unready->updateRegion.handle).empty());
 
+    // Opacity is the constant alpha of this and later presentations.
     Class_ZkWindowD2D* window = NewWindow();
+    ASSERT_EQ(window->FillRect(0xFFFFFFFF, nullptr), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    ClearUpdates();
+
+    EXPECT_EQ(window->SetOpacity(128), 0u);
+    ASSERT_EQ(Updates().size(), 1u) << "SetOpacity presents the whole window";
+    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 128);
+    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, 0xFFFFFFFF));
+
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
+    const LayeredUpdate* later = PresentOnce(window);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
+
+    ClearUpdates();
+    EXPECT_EQ(window->SetOpacity(0), 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 0);
+    // The surface keeps its pixels: opacity is applied by the system, not drawn.
+    EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, 0xFFFFFFFF, {{r, kRedPixel}}));
+
+    // A refused guard presents nothing and consumes nothing.
     ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     ClearUpdates();
     Quillon().refuseLocks(1);
@@ -118,31 +142,4 @@ TEST_F(Presentation, PresentRefusesWhatIsNotReadyAndChangesNothing)
     EXPECT_EQ(window->modified, 1u);
     EXPECT_EQ(RegionRects(window->updateRegion.handle).size(), 2u);
     EXPECT_TRUE(Updates().empty());
-}
-
-TEST_F(Presentation, OpacityIsTheConstantAlphaOfLaterPresentations)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    ASSERT_EQ(window->FillRect(0xFFFFFFFF, nullptr), 0u);
-    ASSERT_EQ(window->Present(), 0u);
-    ClearUpdates();
-
-    EXPECT_EQ(window->SetOpacity(128), 0u);
-    ASSERT_EQ(Updates().size(), 1u) << "SetOpacity presents the whole window";
-    EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
-    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 128);
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, 0xFFFFFFFF));
-
-    const RECT r{0, 0, 10, 10};
-    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
-    const LayeredUpdate* later = PresentOnce(window);
-    ASSERT_TRUE(later);
-    EXPECT_EQ(later->blend.SourceConstantAlpha, 128) << "the opacity stays for later presentations";
-
-    ClearUpdates();
-    EXPECT_EQ(window->SetOpacity(0), 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_EQ(Updates()[0].blend.SourceConstantAlpha, 0);
-    // The surface keeps its pixels: opacity is applied by the system, not drawn.
-    EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, 0xFFFFFFFF, {{r, kRedPixel}}));
 }

@@ -24,7 +24,7 @@ TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
     EXPECT_EQ(mask(), std::vector<uint8_t>(15, 0));
 }
 
-TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
+TEST_F(Shape, PresentationIsTransparentOutsideTheShapeAndTheShapeFollowsTheClientSize)
 {
     Class_ZkWindowD2D* window = NewWindow();
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
@@ -36,15 +36,32 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShape)
     // The surface itself stays opaque everywhere.
     EXPECT_TRUE(PixelsAre(ReadPixels(window), 300, 200, kRedPixel));
 
+    // A larger client size: the mask of the new size shows in the presentation, the shape's 150 x 200
+    // and nothing else.
+    const SIZE bigger{400, 300};
+    ASSERT_EQ(window->SetClientSize(&bigger, 0), 0u);
+    ASSERT_NE(window->shapeMask, nullptr);
+    ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
+    u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->windowSize.cx * 1000 + u->windowSize.cy, 400300);
+    EXPECT_TRUE(PixelsAre(u->pixels, 400, 300, 0, {{{0, 0, 150, 200}, kBluePixel}}));
+
     // No shape: the next presentation copies the surface unmasked; the update region decides the area.
     window->SetShape(nullptr);
     EXPECT_EQ(window->compositionTarget, nullptr);
     ClearUpdates();
-    const RECT right{150, 0, 300, 200};
+    const RECT right{150, 0, 400, 300};
     EXPECT_EQ(window->Invalidate(&right), 0u);
     ASSERT_EQ(Updates().size(), 1u);
     EXPECT_EQ(Updates()[0].dirty, right);
-    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 300, 200, kRedPixel));
+    EXPECT_TRUE(PixelsAre(Updates()[0].pixels, 400, 300, kBluePixel));
+
+    // Shrinking clips the region to the new client area.
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    const SIZE smaller{100, 50};
+    ASSERT_EQ(window->SetClientSize(&smaller, ZK_CLIENT_SIZE_SURFACE_ONLY), 0u);
+    EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
 }
 
 TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
@@ -68,26 +85,6 @@ TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
     EXPECT_EQ(GetObjectType(scratch), 0u);
 }
 
-TEST_F(Shape, ShapeFollowsTheClientSize)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
-    const SIZE bigger{400, 300};
-    ASSERT_EQ(window->SetClientSize(&bigger, 0), 0u);
-    ASSERT_NE(window->shapeMask, nullptr);
-    // The mask of the new size shows in the presentation: the shape's 150 x 200 and nothing else.
-    ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
-    const LayeredUpdate* u = PresentOnce(window);
-    ASSERT_TRUE(u);
-    EXPECT_EQ(u->windowSize.cx * 1000 + u->windowSize.cy, 400300);
-    EXPECT_TRUE(PixelsAre(u->pixels, 400, 300, 0, {{{0, 0, 150, 200}, kBluePixel}}));
-
-    // Shrinking clips the region to the new client area.
-    const SIZE smaller{100, 50};
-    ASSERT_EQ(window->SetClientSize(&smaller, ZK_CLIENT_SIZE_SURFACE_ONLY), 0u);
-    EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
-}
-
 // Device faults at presentation: a lost device at the own target's EndDraw or while composing posts
 // the notice and still consumes the update region; without a composition target the presentation goes
 // on unshaped.
@@ -95,13 +92,14 @@ TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
-    SetDeviceLostHandlerTessaryInternal(messageWindow, WM_APP + 41);
+    tessary_test::DeviceLostListener listener;
+    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
     const RECT r{0, 0, 30, 30};
     ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
     window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_EQ(listener.Heard(), 1);
     EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 
     ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
@@ -118,6 +116,6 @@ TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
     ASSERT_EQ(window->FillRect(kOpaqueRed, nullptr), 0u);
     ASSERT_EQ(SoftD2D().failNextEndDraw(window->compositionTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
     EXPECT_EQ(window->Present(), 0u);
-    EXPECT_TRUE(DeviceLostPosted(WM_APP + 41));
+    EXPECT_EQ(listener.Heard(), 1);
     EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
 }

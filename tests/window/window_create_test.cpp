@@ -9,7 +9,7 @@ using namespace window_test;
 class WindowCreate : public WindowTest {};
 
 // Create's guard is taken at its line with the build stamp; reset goes on when its guard is refused.
-TEST_F(WindowCreate, GuardsOfCreateAndReset)
+TEST_F(WindowCreate, GuardsOfCreateAndResetAndCreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
 {
     Class_ZkWindowD2D* window = NewWindowObject();
     WindowRecord record(WindowParams{});
@@ -41,89 +41,10 @@ TEST_F(WindowCreate, GuardsOfCreateAndReset)
     UnlockObjectAt(window);
     EXPECT_EQ(Quillon().heldLocks(), held) << "the reset's unlock settled the refusal: this one is real";
     DestroyWindow(handle); // the host's, once reset
-}
 
-TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSize)
-{
-    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
-    WindowRecord record({.style = WS_OVERLAPPEDWINDOW, .cursor = cross, .reserved = 0x1234});
-    const CREATESTRUCTW before = record.block;
-    Class_ZkWindowD2D* window = NewWindowObject();
-    ASSERT_EQ(window->Create(&record.info), 0u);
-    HWND handle = window->windowHandle;
-    ASSERT_TRUE(IsWindow(handle));
-
-    EXPECT_EQ(std::memcmp(&before, &record.block, sizeof(before)), 0) << "the host's block is not modified";
-    EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
-    EXPECT_EQ(GetPropW(handle, L"ZkWindow::this"), static_cast<HANDLE>(window));
-
-    // The recorder did not forward the first presentation, which would have sized the window to it.
-    RECT expected{0, 0, 300, 200}, outer{}, client{};
-    AdjustWindowRectEx(&expected, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_LAYERED);
-    GetWindowRect(handle, &outer);
-    EXPECT_EQ((RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top}),
-              (RECT{0, 0, expected.right - expected.left, expected.bottom - expected.top}));
-
-    EXPECT_EQ(window->GetOpacity(), 255);
-    EXPECT_EQ(window->reservedValue, 0x1234u);
-    ASSERT_NE(window->windowTarget, nullptr);
-    EXPECT_EQ(tessary::WindowTargets().at(reinterpret_cast<uint64_t>(handle)).window, window);
-    EXPECT_TRUE(IsWindowVisible(handle));
-    EXPECT_EQ(window->Create(&record.info), ZK_E_WINDOW_ALREADY_CREATED);
-    EXPECT_EQ(window->windowHandle, handle) << "a created window stays as it is";
-
-    // A new client size is fitted inside the frame.
-    const SIZE size{420, 260};
-    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
-    GetClientRect(handle, &client);
-    EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
-}
-
-TEST_F(WindowCreate, FirstPresentationSendsTheWholeTransparentSurface)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    ASSERT_EQ(Updates().size(), 1u);
-    const LayeredUpdate& u = Updates()[0];
-    EXPECT_EQ(u.window, window->windowHandle);
-    EXPECT_NE(u.info.prcDirty, nullptr);
-    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
-    EXPECT_TRUE(PixelsAre(u.pixels, 300, 200, 0));
-    EXPECT_EQ(window->modified, 0u);
-    EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
-
-    // SW_HIDE: the window exists, hidden, and was presented all the same.
-    ClearUpdates();
-    EXPECT_FALSE(IsWindowVisible(NewWindow({.show = SW_HIDE})->windowHandle));
-    EXPECT_EQ(Updates().size(), 1u);
-}
-
-TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
-{
-    HICON first = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    HICON second = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_ERROR));
-    ASSERT_NE(first, second);
-    Class_ZkWindowD2D* a = NewWindow({.className = L"TessaryTestSharedClass", .icon = first});
-    Class_ZkWindowD2D* b = NewWindow({.className = L"TessaryTestSharedClass", .icon = second});
-    ASSERT_NE(a->windowHandle, b->windowHandle);
-    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(b->windowHandle, GCLP_HICON)), first);
-    EXPECT_EQ(GetPropW(b->windowHandle, L"ZkWindow::this"), static_cast<HANDLE>(b));
-    EXPECT_EQ(b->IsCreated(), 1u);
-
-    // A window the host creates itself with a library class is left to the system.
-    HWND direct = CreateWindowExW(0, L"TessaryTestSharedClass", L"direct", WS_POPUP, -4000, -4000, 50, 50, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(uintptr_t(0xBAD)));
-    ASSERT_NE(direct, nullptr);
-    EXPECT_EQ(GetPropW(direct, L"ZkWindow::this"), nullptr);
-    EXPECT_EQ(SendMessageW(direct, WM_APP, 0, 0), 0);
-    DestroyWindow(direct);
-}
-
-// Failures of the system window and of the device: each resets the object, leaves no window, target
-// or lock behind, and Create may be tried again.
-TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
-{
+    // Failures of the system window and of the device: each resets the object, leaves no window, target
+    // or lock behind, and Create may be tried again.
     const wchar_t* kClass = L"TessaryTestFailingCreate"; // no other test makes windows of it
-    Class_ZkWindowD2D* window = NewWindowObject();
     const uint32_t heldBefore = Quillon().heldLocks();
     const LONG live = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
     const size_t registered = tessary::WindowTargets().size();
@@ -156,6 +77,75 @@ TEST_F(WindowCreate, CreateFailuresResetTheObjectLeakNothingAndMayBeRetried)
     }
     EXPECT_EQ(window->Create(&good.info), 0u);
     EXPECT_EQ(window->IsCreated(), 1u);
+}
+
+TEST_F(WindowCreate, SystemWindowIsLayeredWithTheAdjustedOuterSizeAndPresentedWhole)
+{
+    HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    WindowRecord record({.style = WS_OVERLAPPEDWINDOW, .cursor = cross, .reserved = 0x1234});
+    const CREATESTRUCTW before = record.block;
+    Class_ZkWindowD2D* window = NewWindowObject();
+    ASSERT_EQ(window->Create(&record.info), 0u);
+    HWND handle = window->windowHandle;
+    ASSERT_TRUE(IsWindow(handle));
+
+    EXPECT_EQ(std::memcmp(&before, &record.block, sizeof(before)), 0) << "the host's block is not modified";
+    EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(GetPropW(handle, L"ZkWindow::this"), static_cast<HANDLE>(window));
+    // The first presentation sent the whole transparent surface and consumed the update region.
+    ASSERT_EQ(Updates().size(), 1u);
+    const LayeredUpdate& u = Updates()[0];
+    EXPECT_TRUE(u.window == handle && u.info.prcDirty != nullptr);
+    EXPECT_EQ(u.dirty, (RECT{0, 0, 300, 200}));
+    EXPECT_TRUE(PixelsAre(u.pixels, 300, 200, 0));
+    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
+
+    // The recorder did not forward the first presentation, which would have sized the window to it.
+    RECT expected{0, 0, 300, 200}, outer{}, client{};
+    AdjustWindowRectEx(&expected, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_LAYERED);
+    GetWindowRect(handle, &outer);
+    EXPECT_EQ((RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top}),
+              (RECT{0, 0, expected.right - expected.left, expected.bottom - expected.top}));
+
+    EXPECT_EQ(window->GetOpacity(), 255);
+    EXPECT_EQ(window->reservedValue, 0x1234u);
+    ASSERT_NE(window->windowTarget, nullptr);
+    EXPECT_EQ(tessary::WindowTargets().at(reinterpret_cast<uint64_t>(handle)).window, window);
+    EXPECT_TRUE(IsWindowVisible(handle));
+    EXPECT_EQ(window->Create(&record.info), ZK_E_WINDOW_ALREADY_CREATED);
+    EXPECT_EQ(window->windowHandle, handle) << "a created window stays as it is";
+
+    // A new client size is fitted inside the frame.
+    const SIZE size{420, 260};
+    EXPECT_EQ(window->SetClientSize(&size, 0), 0u);
+    GetClientRect(handle, &client);
+    EXPECT_EQ(client, (RECT{0, 0, 420, 260}));
+
+    // SW_HIDE: the window exists, hidden, and was presented all the same.
+    ClearUpdates();
+    EXPECT_FALSE(IsWindowVisible(NewWindow({.show = SW_HIDE})->windowHandle));
+    EXPECT_EQ(Updates().size(), 1u);
+}
+
+TEST_F(WindowCreate, WindowsOfOneClassShareTheFirstRegistration)
+{
+    HICON first = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    HICON second = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_ERROR));
+    ASSERT_NE(first, second);
+    Class_ZkWindowD2D* a = NewWindow({.className = L"TessaryTestSharedClass", .icon = first});
+    Class_ZkWindowD2D* b = NewWindow({.className = L"TessaryTestSharedClass", .icon = second});
+    ASSERT_NE(a->windowHandle, b->windowHandle);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(b->windowHandle, GCLP_HICON)), first);
+    EXPECT_EQ(GetPropW(b->windowHandle, L"ZkWindow::this"), static_cast<HANDLE>(b));
+    EXPECT_EQ(b->IsCreated(), 1u);
+
+    // A window the host creates itself with a library class is left to the system.
+    HWND direct = CreateWindowExW(0, L"TessaryTestSharedClass", L"direct", WS_POPUP, -4000, -4000, 50, 50, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), reinterpret_cast<void*>(uintptr_t(0xBAD)));
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(GetPropW(direct, L"ZkWindow::this"), nullptr);
+    EXPECT_EQ(SendMessageW(direct, WM_APP, 0, 0), 0);
+    DestroyWindow(direct);
 }
 
 TEST_F(WindowCreate, ResetReleasesEveryDeviceObjectAndLeavesTheSystemWindow)

@@ -47,7 +47,6 @@ void WindowTest::SetUp()
     forward = false;
     ClearUpdates();
 
-    messageWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 void WindowTest::TearDown()
@@ -60,8 +59,6 @@ void WindowTest::TearDown()
         static_cast<Class_QUOR*>(window)->Release();
     }
     _windows.clear();
-    if (messageWindow)
-        DestroyWindow(messageWindow);
     SetDeviceLostHandlerTessaryInternal(nullptr, 0);
     if (SoftD2D().clearFailures)
         SoftD2D().clearFailures();
@@ -101,12 +98,6 @@ const LayeredUpdate* WindowTest::PresentOnce(Class_ZkWindowD2D* window)
     EXPECT_EQ(window->Present(), 0u);
     EXPECT_EQ(Updates().size(), 1u);
     return Updates().size() == 1 ? &Updates()[0] : nullptr;
-}
-
-bool WindowTest::DeviceLostPosted(UINT message)
-{
-    MSG posted{};
-    return PeekMessageW(&posted, messageWindow, message, message, PM_REMOVE);
 }
 
 uint32_t WindowTest::LastLockLine()

@@ -59,8 +59,6 @@ protected:
     Class_ZkWindowD2D* NewWindow(const WindowParams& params = {});
     // Presents after clearing the record; the one update it made, or null (and a failure) otherwise.
     const LayeredUpdate* PresentOnce(Class_ZkWindowD2D* window);
-    // Whether the device-lost notice `message` was posted to messageWindow (and takes it off the queue).
-    bool DeviceLostPosted(UINT message);
     // The source line of the last guard taken or refused.
     static uint32_t LastLockLine();
 
@@ -69,10 +67,6 @@ public:
     static std::vector<LayeredUpdate>& Updates();
     static void ClearUpdates() { Updates().clear(); }
     static bool forward;
-
-protected:
-    // An own window on the thread that receives device-lost messages.
-    HWND messageWindow = nullptr;
 
 private:
     std::vector<Class_ZkWindowD2D*> _windows;

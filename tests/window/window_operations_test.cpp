@@ -88,7 +88,7 @@ TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
 }
 
 // The cursor is stored, set only when it changes, and WM_SETCURSOR never reaches a host handler.
-TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
+TEST_F(WindowOperations, CursorHandlesActivityMessagesAndReservedSlot)
 {
     Class_ZkWindowD2D* unready = NewWindowObject();
     HCURSOR cross = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
@@ -96,6 +96,16 @@ TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
     ASSERT_NE(cross, wait);
     EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
     EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
+    EXPECT_EQ(unready->GetWindowHandle(), nullptr);
+    EXPECT_EQ(unready->GetInstanceHandle(), nullptr);
+    EXPECT_EQ(unready->GetOpacity(), 0);
+    SetActiveWindow(nullptr);
+    if (GetActiveWindow() == nullptr) {
+        EXPECT_TRUE(unready->IsActive()) << "no handle, and no active window either";
+    }
+    EXPECT_EQ(unready->SendWindowMessage(WM_APP, 0, 0), 0);
+    EXPECT_EQ(unready->SetOpacity(10), 0u);
+    unready->Reserved15();
 
     Class_ZkWindowD2D* window = NewWindow({.cursor = wait});
     EXPECT_EQ(window->SetWindowCursor(cross), wait);
@@ -113,25 +123,9 @@ TEST_F(WindowOperations, CursorIsStoredAndSetOnlyWhenItChanges)
               TRUE);
     EXPECT_EQ(GetCursor(), cross);
     EXPECT_FALSE(handled);
-}
-
-TEST_F(WindowOperations, HandlesActivityMessagesAndReservedSlot)
-{
-    Class_ZkWindowD2D* unready = NewWindowObject();
-    EXPECT_EQ(unready->GetWindowHandle(), nullptr);
-    EXPECT_EQ(unready->GetInstanceHandle(), nullptr);
-    EXPECT_EQ(unready->GetOpacity(), 0);
-    SetActiveWindow(nullptr);
-    if (GetActiveWindow() == nullptr) {
-        EXPECT_TRUE(unready->IsActive()) << "no handle, and no active window either";
-    }
-    EXPECT_EQ(unready->SendWindowMessage(WM_APP, 0, 0), 0);
-    EXPECT_EQ(unready->SetOpacity(10), 0u);
-    unready->Reserved15();
 
     // Created, the handles and activity are the host test's; a message the window leaves to the system
     // comes back with the system's answer.
-    Class_ZkWindowD2D* window = NewWindow();
     wchar_t title[32] = {};
     EXPECT_EQ(window->SendWindowMessage(WM_GETTEXT, 32, reinterpret_cast<LPARAM>(title)), 12);
     EXPECT_STREQ(title, L"Tessary test");

@@ -26,7 +26,7 @@ class WindowProcedure : public WindowTest {};
 
 // The table's state machine on a created window is the fuzzer's (WindowOp); here what it cannot reach:
 // an uncreated window, an empty table, and the arguments a handler receives.
-TEST_F(WindowProcedure, HandlersNeedACreatedWindowAndReceiveTheMessage)
+TEST_F(WindowProcedure, HandlersNeedACreatedWindowReceiveTheMessageAndOutliveThePropertyAtDestroy)
 {
     const UINT m = WM_APP + 7;
     g_calls.clear();
@@ -44,6 +44,26 @@ TEST_F(WindowProcedure, HandlersNeedACreatedWindowAndReceiveTheMessage)
     EXPECT_EQ(g_calls, (std::vector<Call>{{window->windowHandle, m, 5, 6, static_cast<Class_ZkWindow*>(window)}}));
     EXPECT_EQ(window->RemoveMessageHandler(m), Second);
     EXPECT_TRUE(window->handlers->empty());
+
+    // A WM_DESTROY handler runs, then the property goes.
+    static HANDLE propertyDuringDestroy;
+    g_calls.clear();
+    HWND handle = window->windowHandle;
+    window->SetMessageHandler(WM_DESTROY, [](HWND w, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
+        propertyDuringDestroy = GetPropW(w, L"ZkWindow::this");
+        return 0;
+    });
+    window->SetMessageHandler(WM_NCDESTROY, First);
+    DestroyWindow(handle);
+    EXPECT_EQ(propertyDuringDestroy, static_cast<HANDLE>(window));
+    EXPECT_TRUE(g_calls.empty()) << "after WM_DESTROY the property is gone, so WM_NCDESTROY is the system's";
+
+    // Without a WM_DESTROY handler the property stays until the window is gone.
+    Class_ZkWindowD2D* unhandled = NewWindow();
+    unhandled->SetMessageHandler(WM_NCDESTROY, First);
+    DestroyWindow(unhandled->windowHandle);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(std::get<UINT>(g_calls[0]), UINT(WM_NCDESTROY));
 }
 
 TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
@@ -69,27 +89,4 @@ TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
     EXPECT_EQ(modifiedAtHandler, 0u);
     ASSERT_EQ(Updates().size(), 1u);
     EXPECT_EQ(Updates()[0].dirty, (RECT{10, 10, 20, 20}));
-}
-
-TEST_F(WindowProcedure, DestroyHandlerRunsThenThePropertyGoes)
-{
-    static HANDLE propertyDuringDestroy;
-    g_calls.clear();
-    Class_ZkWindowD2D* handled = NewWindow();
-    HWND handle = handled->windowHandle;
-    handled->SetMessageHandler(WM_DESTROY, [](HWND w, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
-        propertyDuringDestroy = GetPropW(w, L"ZkWindow::this");
-        return 0;
-    });
-    handled->SetMessageHandler(WM_NCDESTROY, First);
-    DestroyWindow(handle);
-    EXPECT_EQ(propertyDuringDestroy, static_cast<HANDLE>(handled));
-    EXPECT_TRUE(g_calls.empty()) << "after WM_DESTROY the property is gone, so WM_NCDESTROY is the system's";
-
-    // Without a WM_DESTROY handler the property stays until the window is gone.
-    Class_ZkWindowD2D* unhandled = NewWindow();
-    unhandled->SetMessageHandler(WM_NCDESTROY, First);
-    DestroyWindow(unhandled->windowHandle);
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(std::get<UINT>(g_calls[0]), UINT(WM_NCDESTROY));
 }
