@@ -13,6 +13,10 @@ namespace {
 // frame's worth of labels and fills) is where each union costs a rewrite of the whole region.
 constexpr uint32_t kExactUpdateAdds = 16;
 
+// A surface that nobody presents (drawn into and copied from) never has its region read: pending
+// rectangles are folded in once this many wait, so that their memory stays bounded.
+constexpr size_t kMaxPendingUpdates = 1024;
+
 // GDI clamps region coordinates to 27 bits; a rectangle beyond that takes the exact path, so that
 // the folded region is clamped exactly as SetRectRgn clamps it.
 constexpr LONG kBatchLimit = 1 << 26;
@@ -50,6 +54,8 @@ void Class_ZkGraphicSurfaceD2D::AddToUpdateRegion(const RECT& rect)
                 return;
             }
             DropGdiplusRegion(updateRegion);
+            if (pendingUpdates.size() >= kMaxPendingUpdates)
+                FoldUpdateRegion();
             if (IsRectEmpty(&updateBounds))
                 updateBounds = rect;
             else

@@ -179,6 +179,7 @@ TEST_F(Fills, ManyFillsMakeTheUpdateRegionOfEachUnitedAtOnce)
     // region's rectangles in GDI's order, so they must be those of uniting each rectangle as it came.
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(200, 200);
     ForgetUpdates(surface);
+    const RECT kSpot{190, 190, 199, 199};
     HRGN expected = CreateRectRgn(0, 0, 0, 0), one = CreateRectRgn(0, 0, 0, 0);
     for (int i = 0; i < 70; ++i) {
         const RECT r{i * 37 % 180, i * 53 % 180, i * 37 % 180 + 5 + i % 17, i * 53 % 180 + 4 + i % 13};
@@ -191,6 +192,15 @@ TEST_F(Fills, ManyFillsMakeTheUpdateRegionOfEachUnitedAtOnce)
     EXPECT_EQ(surface->updateBox, (tessary::RectF{float(box.left), float(box.top), float(box.right - box.left),
                                                   float(box.bottom - box.top)})) << "exact before the region is read";
     surface->FoldUpdateRegion();
+    EXPECT_EQ(RegionRects(surface->updateRegion.handle), RegionRects(expected));
+
+    // Drawn and never presented, a surface keeps its waiting rectangles bounded.
+    for (int i = 0; i < 3000; ++i)
+        surface->FillRect(kOpaqueRed, &kSpot);
+    EXPECT_LE(surface->pendingUpdates.size(), 1024u);
+    surface->FoldUpdateRegion();
+    SetRectRgn(one, kSpot.left, kSpot.top, kSpot.right, kSpot.bottom);
+    CombineRgn(expected, expected, one, RGN_OR);
     EXPECT_EQ(RegionRects(surface->updateRegion.handle), RegionRects(expected));
     DeleteObject(one);
     DeleteObject(expected);
