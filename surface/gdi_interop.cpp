@@ -6,9 +6,6 @@
 #include "surface/surface.h"
 #include <gdiplus.h>
 #include <wrl/client.h>
-#include <algorithm>
-#include <cmath>
-#include <memory>
 #include <new>
 
 using Microsoft::WRL::ComPtr;
