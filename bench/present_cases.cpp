@@ -1,8 +1,12 @@
 // Present of 16 x 16, 256 x 256 and the whole 1280 x 800 window, with the time spent inside
-// UpdateLayeredWindowIndirect measured apart from ours; and CreateAlphaRegion of a 1024 x 1024
-// surface against the same region combined one run of pixels at a time.
+// UpdateLayeredWindowIndirect measured apart from ours; what one call costs against the pixels it
+// moves; a small Present against the bare call it makes, and two changes in opposite corners against
+// one; and CreateAlphaRegion of a 1024 x 1024 surface against the same region combined one run of
+// pixels at a time.
 #include "bench_host.h"
 #include "frame/context.h"
+#include "surface/surface.h"
+#include "window/dirty_rectangles.h"
 #include <algorithm>
 
 namespace bench {
@@ -14,6 +18,30 @@ constexpr int kWidth = 1280, kHeight = 800;
 struct PresentTimes {
     double total = 1e30, inside = 0, own = 1e30;
 };
+
+// What the library's Present does for one changed rectangle, made directly: the pass ended, the own
+// target's GDI-interop DC handed to one UpdateLayeredWindowIndirect with that dirty rectangle.
+void PresentBare(Class_ZkGraphicSurfaceD2D* window, HWND handle, const RECT& dirty, int width, int height)
+{
+    window->EndDrawPass();
+    ID2D1RenderTarget* target = window->ownTarget;
+    ID2D1GdiInteropRenderTarget* interop = nullptr;
+    target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), reinterpret_cast<void**>(&interop));
+    target->BeginDraw();
+    HDC dc = nullptr;
+    if (interop && SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc))) {
+        SIZE size{width, height};
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA, &dirty};
+        TimedUpdateLayeredWindowIndirect(handle, &info);
+        const RECT nothing{0, 0, 0, 0};
+        interop->ReleaseDC(&nothing);
+    }
+    target->EndDraw();
+    if (interop)
+        interop->Release();
+}
 
 // Best of `rounds` rounds of `repeats` presents, each after a fill of `dirty`: end to end with the
 // time inside UpdateLayeredWindowIndirect, then our own side alone over more rounds, with the call
@@ -85,11 +113,39 @@ void Presentation()
         RECT dirty;
         int repeats;
     } sizes[] = {{"16 x 16", {100, 100, 116, 116}, 50}, {"256 x 256", {100, 100, 356, 356}, 20}, {"whole window", all, 5}};
-    for (const auto& size : sizes) {
-        const PresentTimes t = MeasurePresent(window, size.dirty, 10, size.repeats);
+    PresentTimes times[3];
+    for (int i = 0; i < 3; ++i) {
+        const PresentTimes t = times[i] = MeasurePresent(window, sizes[i].dirty, 10, sizes[i].repeats);
         std::printf("  Present %-13s total %9.1f us  in UpdateLayeredWindowIndirect %9.1f us  ours %8.1f us\n",
-                    size.name, t.total * 1e6, t.inside * 1e6, t.own * 1e6);
+                    sizes[i].name, t.total * 1e6, t.inside * 1e6, t.own * 1e6);
     }
+    // Inside the call: a fixed cost and a cost per pixel moved, from the smallest and the largest.
+    const double perPixel = (times[2].inside - times[0].inside) / (double(kWidth) * kHeight - 256);
+    const double fixed = times[0].inside - 256 * perPixel;
+    std::printf("  one call: %.2f ms fixed + %.2f ns a pixel, so a call is worth %.0f pixels moved (Present counts\n"
+                "  %lld when it chooses its dirty rectangles)\n",
+                fixed * 1e3, perPixel * 1e9, perPixel > 0 ? fixed / perPixel : 0.0,
+                static_cast<long long>(tessary::window::kCallCostInPixels));
+
+    // A small change against the bare call Present makes for it; two changes in opposite corners,
+    // too far apart to share a call, against one.
+    void* part = nullptr;
+    window->QueryInterface(ZK_FOURCC_SURFACE_IMPL, &part);
+    auto* impl = static_cast<Class_ZkGraphicSurfaceD2D*>(part);
+    const RECT small{100, 100, 116, 116}, farCorner{kWidth - 16, kHeight - 16, kWidth, kHeight};
+    uint32_t colour = 0xFF3AA6F0;
+    const auto fill = [&](const RECT& r) { window->FillRect(colour ^= 0x00FFFFFF, &r); };
+    Case one{"Present, one 16 x 16 change", [&] { fill(small); window->Present(); }, 10};
+    Case bare{"the bare call", [&] { fill(small); PresentBare(impl, window->GetWindowHandle(), small, kWidth, kHeight); }, 10};
+    Case two{"Present, two in opposite corners", [&] { fill(small); fill(farCorner); window->Present(); }, 10};
+    Measure({&one, &bare, &two}, 10);
+    Section("Small changes, end to end (each after its fills)");
+    Row(one.name.c_str(), one.best, bare.best, bare.name.c_str(), 1.1);
+    Row(two.name.c_str(), two.best, one.best, "one change", 2.0);
+    std::printf("  UpdateLayeredWindowIndirect calls per Present: one change %.0f, two in opposite corners %.0f\n",
+                one.updateCalls, two.updateCalls);
+    if (impl)
+        impl->Release();
 
     // CreateAlphaRegion: 1024 x 1024, every eighth row holding opaque bars 24 pixels long and 8 apart.
     constexpr int kSide = 1024;

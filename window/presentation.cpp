@@ -1,8 +1,10 @@
 // Layered presentation: the changed part of the surface goes to the screen through
-// UpdateLayeredWindowIndirect, one call per rectangle, composed through the shape mask when shaped.
+// UpdateLayeredWindowIndirect, in the few dirty rectangles that cost least to send (see
+// dirty_rectangles.h), composed through the shape mask when shaped.
 #include "frame/context.h"
 #include "frame/registries.h"
 #include "surface/region.h"
+#include "window/dirty_rectangles.h"
 #include "window/window_internal.h"
 
 using namespace tessary;
@@ -10,8 +12,9 @@ using namespace tessary::window;
 
 namespace {
 
-// Sends each rectangle of `update` from the source's pixels to the window. The device context comes
-// from the target's GDI interop, so no pixels are copied on the way.
+// Sends the changed area `update` from the source's pixels to the window. The device context comes
+// from the target's GDI interop, so no pixels are copied on the way. The source holds the whole
+// current picture, so a dirty rectangle larger than the changed area shows current pixels too.
 void SendRectangles(HWND window, ID2D1RenderTarget* source, HRGN update, SIZE size, uint8_t opacity)
 {
     ID2D1GdiInteropRenderTarget* interop = nullptr;
@@ -33,11 +36,14 @@ void SendRectangles(HWND window, ID2D1RenderTarget* source, HRGN update, SIZE si
         info.crKey = 0;
         info.pblend = &blend;
         info.dwFlags = ULW_ALPHA;
+        std::vector<RECT> changed, dirty;
+        ForEachRegionRect(update, [&](const RECT& rect) { changed.push_back(rect); });
+        ChooseDirtyRectangles(changed, dirty);
         const auto updateLayered = Context().updateLayeredWindowIndirect;
-        ForEachRegionRect(update, [&](const RECT& rect) {
+        for (const RECT& rect : dirty) {
             info.prcDirty = &rect;
             updateLayered(window, &info); // a failed update is not retried; the region is consumed anyway
-        });
+        }
         const RECT nothingDrawn{0, 0, 0, 0};
         interop->ReleaseDC(&nothingDrawn);
     }
