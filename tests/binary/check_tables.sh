@@ -6,12 +6,17 @@
 # - the C++ ABI of the build: Class_QUOR's members imported by their Itanium names (gnu flavour)
 #   or Microsoft names (msvc flavour); in the msvc flavour, msvcrt.dll supplies only exception
 #   handling, the Universal CRT's API sets the C library;
-# - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version.
+# - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version;
+# - debug information: in the msvc flavour every module's debug directory names the PDB beside it,
+#   with its GUID and age, and the PDB holds the exported functions and interface operations with
+#   their source lines; in the gnu flavour the DLLs are stripped and their .gnu_debuglink names the
+#   file beside them, with its checksum, that holds their DWARF.
 set -u
 objdump=$1
 bin=$2
 flavour=$3
 version=$4
+llvm=$5 # the folder of the LLVM tools
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -93,6 +98,84 @@ for dll in tessary quillon d2d1; do
     grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resource" ||
     fail "$dll.dll has no version resource for Tessary $version"
 done
+
+# The virtual address of an export of module $1, by name.
+export_address() {
+  local base rva
+  base=$("$llvm/llvm-readobj" --file-headers "$1" | sed -n 's/^ *ImageBase: //p')
+  rva=$("$llvm/llvm-readobj" --coff-exports "$1" | awk -v name="$2" '$1 == "Name:" { n = $2 } $1 == "RVA:" && n == name { print $2 }')
+  printf '0x%x' $((base + rva))
+}
+# $1 symbolised (function, then file:line) names function $2 in a source file $3.
+names_source() { grep -q -x -F "$2" <<<"$1" && grep -q -E "/$3:[1-9][0-9]*(:[0-9]+)?\$" <<<"$1"; }
+exports="InitializeTessaryInternal UninitializeTessaryInternal CreateInstance_ZkGraphicSurfaceD2D
+         CreateInstance_ZkImageD2D CreateInstance_ZkWindowD2D SetDeviceLostHandlerTessaryInternal
+         OnDeviceLostTessaryInternal Tessary_AddPrivateFont Tessary_RemovePrivateFont"
+
+if [ "$flavour" == msvc ]; then
+  # The PDB a module's debug directory names: "{GUID} age file", the GUID as llvm-pdbutil prints it.
+  pdb_reference() {
+    "$llvm/llvm-readobj" --coff-debug-directory "$1" | tr -d '()' | awk '
+      $1 == "PDBGUID:" { for (i = 0; i < 16; i++) b[i] = $(i + 2) }
+      $1 == "PDBAge:" { age = $2 }
+      $1 == "PDBFileName:" { file = $2 }
+      END { if (file != "") printf "{%s%s%s%s-%s%s-%s%s-%s%s-%s%s%s%s%s%s} %s %s\n", b[3], b[2], b[1], b[0],
+                                     b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15], age, file }'
+  }
+  for module in "$bin"/*.dll "$bin"/*.exe; do
+    [ -e "$module" ] || continue
+    name=$(basename "$module")
+    pdb=${name%.*}.pdb
+    read -r guid age file <<<"$(pdb_reference "$module")"
+    if [ "${file:-}" != "$pdb" ]; then
+      fail "$name's debug directory names no $pdb (${file:-nothing})"
+    elif [ ! -f "$bin/$pdb" ]; then
+      fail "$pdb is not beside $name"
+    else
+      identity=$("$llvm/llvm-pdbutil" dump --summary "$bin/$pdb" | awk '$1 == "GUID:" { g = $2 } $1 == "Age:" { a = $2 } END { print g, a }')
+      [ "$identity" == "$guid $age" ] || fail "$name names PDB $guid age $age; $pdb is $identity"
+    fi
+  done
+  # Functions with code in each PDB (S_GPROC32 records come from the compiler's CodeView, not the
+  # linker's public symbols): the exports, interface operations, the hosts' entry points.
+  for expected in "tessary: $exports Class_ZkGraphicSurfaceD2D::FillRect Class_ZkWindowD2D::Present"
+                  "quillon: Class_QUOR::Create Class_QUOR::QueryInterface RegisterInterface LockObjectAt"
+                  "d2d1: D2D1CreateFactory" "host_test: wmain" "tessary_demo: wmain"; do
+    pdb=$bin/${expected%%:*}.pdb
+    [ -f "$pdb" ] || continue
+    procs=$("$llvm/llvm-pdbutil" dump --symbols "$pdb" | sed -n 's/.* S_[GL]PROC32 .*`\(.*\)`$/\1/p')
+    for function in ${expected#*:}; do
+      grep -q -x -F "$function" <<<"$procs" || fail "$(basename "$pdb") lacks the function $function"
+    done
+    [ "${expected%%:*}" != d2d1 ] || grep -q -x -E 'softd2d::RenderTarget<.*>::FillRectangle' <<<"$procs" ||
+      fail "d2d1.pdb lacks the render target's FillRectangle"
+  done
+  # A debugger finds the PDB through the debug directory and maps an address to its source line.
+  lines=$("$llvm/llvm-symbolizer" --obj="$tessary" "$(export_address "$tessary" InitializeTessaryInternal)")
+  names_source "$lines" InitializeTessaryInternal 'frame/[a-z_]+\.cpp' ||
+    fail "llvm-symbolizer does not place InitializeTessaryInternal in frame/ through tessary.pdb: $lines"
+fi
+
+if [ "$flavour" == gnu ]; then
+  binutils=${objdump%objdump}
+  for dll in tessary quillon d2d1; do
+    module=$bin/$dll.dll
+    sections=$("$objdump" -h "$module")
+    ! grep -q ' \.debug_' <<<"$sections" || fail "$dll.dll is not stripped"
+    grep -q ' \.gnu_debuglink ' <<<"$sections" || fail "$dll.dll has no .gnu_debuglink"
+    [ -f "$module.debug" ] || fail "$dll.dll.debug is not beside $dll.dll"
+  done
+  # addr2line follows the debuglink (checking the checksum) to the DWARF: an export and two
+  # interface operations, found by their addresses in the debug file's symbol table.
+  symbols=$("${binutils}nm" -C "$tessary.debug")
+  for pair in "$(export_address "$tessary" InitializeTessaryInternal) InitializeTessaryInternal frame/[a-z_]+\.cpp" \
+              "0x$(grep -m1 -F ' T Class_ZkGraphicSurfaceD2D::FillRect(' <<<"$symbols" | cut -d' ' -f1) Class_ZkGraphicSurfaceD2D::FillRect surface/fills\.cpp" \
+              "0x$(grep -m1 -F ' T Class_ZkWindowD2D::Present(' <<<"$symbols" | cut -d' ' -f1) Class_ZkWindowD2D::Present window/presentation\.cpp"; do
+    read -r address function source <<<"$pair"
+    lines=$("${binutils}addr2line" -f -C -e "$tessary" "$address" | sed 's/ *(.*//')
+    names_source "$lines" "$function" "$source" || fail "addr2line does not place $function in $source through tessary.dll.debug: $lines"
+  done
+fi
 
 if [ $failures -gt 0 ]; then
   echo "$failures table check(s) failed"
