@@ -45,9 +45,9 @@ set(TESSARY_COMPILE_OPTIONS -U_MSC_VER)
 
 # lld-link looks libraries up as name.lib; MinGW-w64 ships them as libname.a. A folder in the build
 # tree gives every library its Windows name: a link to the archive, or, for the archives some of
-# whose members were compiled with DWARF (uuid's GUIDs, ucrt's printf wrappers, ...), a copy without
-# it. When it writes a PDB, lld-link would otherwise copy those DWARF sections into the image, under
-# section names too long for it (a warning each), beside debug information no Windows debugger reads.
+# whose members were compiled with DWARF (uuid's GUIDs among them), a copy without it. When it
+# writes a PDB, lld-link would otherwise copy those DWARF sections into the image, under section
+# names too long for an image (a warning each), beside debug information no Windows debugger reads.
 set(libs ${CMAKE_BINARY_DIR}/mingw-import-libs)
 get_property(in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
 if(NOT in_try_compile AND NOT EXISTS ${libs}/without-dwarf.stamp)

@@ -138,8 +138,8 @@ if [ "$flavour" == msvc ]; then
   done
   # Functions with code in each PDB (S_GPROC32 records come from the compiler's CodeView, not the
   # linker's public symbols): the exports, interface operations, the hosts' entry points.
-  for expected in "tessary: $exports Class_ZkGraphicSurfaceD2D::FillRect Class_ZkWindowD2D::Present"
-                  "quillon: Class_QUOR::Create Class_QUOR::QueryInterface RegisterInterface LockObjectAt"
+  for expected in "tessary: $exports Class_ZkGraphicSurfaceD2D::FillRect Class_ZkWindowD2D::Present" \
+                  "quillon: Class_QUOR::Create Class_QUOR::QueryInterface RegisterInterface LockObjectAt" \
                   "d2d1: D2D1CreateFactory" "host_test: wmain" "tessary_demo: wmain"; do
     pdb=$bin/${expected%%:*}.pdb
     [ -f "$pdb" ] || continue
