@@ -7,10 +7,11 @@
 #   or Microsoft names (msvc flavour); in the msvc flavour, msvcrt.dll supplies only exception
 #   handling, the Universal CRT's API sets the C library;
 # - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version;
-# - debug information: in the msvc flavour every module's debug directory names the PDB beside it,
-#   with its GUID and age, and the PDB holds the exported functions and interface operations with
-#   their source lines; in the gnu flavour the DLLs are stripped and their .gnu_debuglink names the
-#   file beside them, with its checksum, that holds their DWARF.
+# - debug information: in the msvc flavour every module's debug directory names the PDB beside it
+#   with the PDB's GUID and age, and the PDBs hold the exported functions and interface operations;
+#   in the gnu flavour the DLLs are stripped and their .gnu_debuglink names the file beside them,
+#   with its checksum, that holds their DWARF. In both, the symbolizer a debugger would use maps
+#   the addresses of an export and of interface operations to their functions and source lines.
 set -u
 objdump=$1
 bin=$2
@@ -99,15 +100,7 @@ for dll in tessary quillon d2d1; do
     fail "$dll.dll has no version resource for Tessary $version"
 done
 
-# The virtual address of an export of module $1, by name.
-export_address() {
-  local base rva
-  base=$("$llvm/llvm-readobj" --file-headers "$1" | sed -n 's/^ *ImageBase: //p')
-  rva=$("$llvm/llvm-readobj" --coff-exports "$1" | awk -v name="$2" '$1 == "Name:" { n = $2 } $1 == "RVA:" && n == name { print $2 }')
-  printf '0x%x' $((base + rva))
-}
-# $1 symbolised (function, then file:line) names function $2 in a source file $3.
-names_source() { grep -q -x -F "$2" <<<"$1" && grep -q -E "/$3:[1-9][0-9]*(:[0-9]+)?\$" <<<"$1"; }
+image_base=$("$llvm/llvm-readobj" --file-headers "$tessary" | sed -n 's/^ *ImageBase: //p')
 exports="InitializeTessaryInternal UninitializeTessaryInternal CreateInstance_ZkGraphicSurfaceD2D
          CreateInstance_ZkImageD2D CreateInstance_ZkWindowD2D SetDeviceLostHandlerTessaryInternal
          OnDeviceLostTessaryInternal Tessary_AddPrivateFont Tessary_RemovePrivateFont"
@@ -150,13 +143,19 @@ if [ "$flavour" == msvc ]; then
     [ "${expected%%:*}" != d2d1 ] || grep -q -x -E 'softd2d::RenderTarget<.*>::FillRectangle' <<<"$procs" ||
       fail "d2d1.pdb lacks the render target's FillRectangle"
   done
-  # A debugger finds the PDB through the debug directory and maps an address to its source line.
-  lines=$("$llvm/llvm-symbolizer" --obj="$tessary" "$(export_address "$tessary" InitializeTessaryInternal)")
-  names_source "$lines" InitializeTessaryInternal 'frame/[a-z_]+\.cpp' ||
-    fail "llvm-symbolizer does not place InitializeTessaryInternal in frame/ through tessary.pdb: $lines"
-fi
-
-if [ "$flavour" == gnu ]; then
+  tessary_symbols=$("$llvm/llvm-pdbutil" dump --symbols "$bin/tessary.pdb")
+  sections=$("$llvm/llvm-readobj" --sections "$tessary")
+  # The address tessary.pdb gives function $1 (section:offset).
+  debug_address() {
+    local place
+    place=$(grep -A1 -F "S_GPROC32 [size = " <<<"$tessary_symbols" | grep -A1 -F "\`$1\`" | sed -n 's/.* addr = \([0-9]*\):\([0-9]*\),.*/\1 \2/p')
+    [ -n "$place" ] || return
+    read -r section offset <<<"$place"
+    printf '0x%x' $((image_base + $(awk -v n=$((10#$section)) '$1 == "Number:" { s = $2 } $1 == "VirtualAddress:" && s == n { print $2 }' <<<"$sections") + 10#$offset))
+  }
+  symbolise() { "$llvm/llvm-symbolizer" --obj="$tessary" "$1"; }
+  found_through="tessary.pdb, named by the debug directory"
+else
   binutils=${objdump%objdump}
   for dll in tessary quillon d2d1; do
     module=$bin/$dll.dll
@@ -165,17 +164,28 @@ if [ "$flavour" == gnu ]; then
     grep -q ' \.gnu_debuglink ' <<<"$sections" || fail "$dll.dll has no .gnu_debuglink"
     [ -f "$module.debug" ] || fail "$dll.dll.debug is not beside $dll.dll"
   done
-  # addr2line follows the debuglink (checking the checksum) to the DWARF: an export and two
-  # interface operations, found by their addresses in the debug file's symbol table.
-  symbols=$("${binutils}nm" -C "$tessary.debug")
-  for pair in "$(export_address "$tessary" InitializeTessaryInternal) InitializeTessaryInternal frame/[a-z_]+\.cpp" \
-              "0x$(grep -m1 -F ' T Class_ZkGraphicSurfaceD2D::FillRect(' <<<"$symbols" | cut -d' ' -f1) Class_ZkGraphicSurfaceD2D::FillRect surface/fills\.cpp" \
-              "0x$(grep -m1 -F ' T Class_ZkWindowD2D::Present(' <<<"$symbols" | cut -d' ' -f1) Class_ZkWindowD2D::Present window/presentation\.cpp"; do
-    read -r address function source <<<"$pair"
-    lines=$("${binutils}addr2line" -f -C -e "$tessary" "$address" | sed 's/ *(.*//')
-    names_source "$lines" "$function" "$source" || fail "addr2line does not place $function in $source through tessary.dll.debug: $lines"
-  done
+  tessary_symbols=$("${binutils}nm" -C "$tessary.debug")
+  # The address tessary.dll.debug's symbol table gives function $1.
+  debug_address() { grep -m1 -F " T $1(" <<<"$tessary_symbols" | sed 's/^\([0-9a-f]*\) .*/0x\1/'; }
+  symbolise() { "${binutils}addr2line" -f -C -e "$tessary" "$1"; }
+  found_through="tessary.dll.debug, named by the debuglink with its checksum"
 fi
+
+# A debugger, given only tessary.dll, finds its debug information and maps addresses to functions
+# and source lines: an export at its address in the export table, and two interface operations at
+# the addresses the debug information gives them.
+export_rva=$("$llvm/llvm-readobj" --coff-exports "$tessary" |
+             awk '$1 == "Name:" { n = $2 } $1 == "RVA:" && n == "InitializeTessaryInternal" { print $2 }')
+for expected in "$(printf '0x%x' $((image_base + export_rva))) InitializeTessaryInternal frame/[a-z_]+\.cpp" \
+                "$(debug_address Class_ZkGraphicSurfaceD2D::FillRect) Class_ZkGraphicSurfaceD2D::FillRect surface/fills\.cpp" \
+                "$(debug_address Class_ZkWindowD2D::Present) Class_ZkWindowD2D::Present window/presentation\.cpp"; do
+  read -r address function source <<<"$expected"
+  [ "${address:0:2}" == 0x ] || { fail "the debug information has no address for $address"; continue; }
+  # The function's line, then its file:line[:column]; a signature or discriminator dropped.
+  lines=$(symbolise "$address" | sed 's/ *(.*//')
+  grep -q -x -F "$function" <<<"$lines" && grep -q -E "/$source:[1-9][0-9]*(:[0-9]+)?\$" <<<"$lines" ||
+    fail "$function at $address is not placed in $source through $found_through: $lines"
+done
 
 if [ $failures -gt 0 ]; then
   echo "$failures table check(s) failed"
