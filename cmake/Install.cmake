@@ -4,7 +4,7 @@
 #   gnu/bin, gnu/lib                  the g++ DLLs and import libraries (libtessary.dll.a, ...);
 #   <flavour>/softd2d/d2d1.dll        softd2d, for running hosts under Wine only (on Windows the
 #                                     system's d2d1.dll serves);
-#   msvc/bin/*.pdb, msvc/softd2d/d2d1.pdb   each MSVC-ABI DLL's PDB beside it;
+#   msvc/bin/*.pdb                    each MSVC-ABI DLL's PDB beside it (d2d1.pdb in msvc/softd2d);
 #   gnu/debug/*.dll.debug             the DWARF of the stripped g++ DLLs, named by their debuglinks;
 #   lib/cmake/Tessary/                TessaryConfig.cmake, its version file and each flavour's targets.
 # A consumer writes find_package(Tessary) and links Tessary::tessary; the config picks the flavour
