@@ -4,6 +4,8 @@
 #   gnu/bin, gnu/lib                  the g++ DLLs and import libraries (libtessary.dll.a, ...);
 #   <flavour>/softd2d/d2d1.dll        softd2d, for running hosts under Wine only (on Windows the
 #                                     system's d2d1.dll serves);
+#   msvc/bin/*.pdb                    each MSVC-ABI DLL's PDB beside it (d2d1.pdb in msvc/softd2d);
+#   gnu/debug/*.dll.debug             the DWARF of the stripped g++ DLLs, named by their debuglinks;
 #   lib/cmake/Tessary/                TessaryConfig.cmake, its version file and each flavour's targets.
 # A consumer writes find_package(Tessary) and links Tessary::tessary; the config picks the flavour
 # of the consumer's compiler. cpack makes a ZIP of the same; with TESSARY_PACKAGE_OTHER_BUILD set to
@@ -14,6 +16,13 @@ install(TARGETS tessary quillon EXPORT TessaryTargets
         RUNTIME DESTINATION ${TESSARY_FLAVOUR}/bin
         ARCHIVE DESTINATION ${TESSARY_FLAVOUR}/lib)
 install(TARGETS d2d1 RUNTIME DESTINATION ${TESSARY_FLAVOUR}/softd2d)
+if(TESSARY_FLAVOUR STREQUAL "msvc")
+  install(FILES $<TARGET_PDB_FILE:tessary> $<TARGET_PDB_FILE:quillon> DESTINATION msvc/bin)
+  install(FILES $<TARGET_PDB_FILE:d2d1> DESTINATION msvc/softd2d)
+else()
+  install(FILES $<TARGET_FILE:tessary>.debug $<TARGET_FILE:quillon>.debug $<TARGET_FILE:d2d1>.debug
+          DESTINATION gnu/debug)
+endif()
 install(DIRECTORY include/ quillon/include/ DESTINATION include
         FILES_MATCHING PATTERN "*.h" PATTERN "quillon_testing.h" EXCLUDE)
 install(EXPORT TessaryTargets NAMESPACE Tessary:: DESTINATION lib/cmake/Tessary

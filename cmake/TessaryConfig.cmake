@@ -19,9 +19,18 @@ include(${CMAKE_CURRENT_LIST_DIR}/Tessary-${_tessary_flavour}-targets.cmake)
 set(Tessary_FLAVOUR ${_tessary_flavour})
 
 # tessary_copy_runtime_dlls(target): after each build, copies tessary.dll and quillon.dll beside the
-# target's executable, where the Windows loader looks first.
+# target's executable, where the Windows loader looks first, with their debug information, where
+# debuggers look first: the PDBs (MSVC ABI) or the files the g++ DLLs' debuglinks name.
 function(tessary_copy_runtime_dlls target)
+  set(debug_files)
+  foreach(dll tessary quillon)
+    if(Tessary_FLAVOUR STREQUAL "msvc")
+      list(APPEND debug_files $<TARGET_FILE_DIR:Tessary::${dll}>/${dll}.pdb)
+    else()
+      list(APPEND debug_files $<TARGET_FILE_DIR:Tessary::${dll}>/../debug/${dll}.dll.debug)
+    endif()
+  endforeach()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Tessary::tessary> $<TARGET_FILE:Tessary::quillon>
-            $<TARGET_FILE_DIR:${target}>)
+            ${debug_files} $<TARGET_FILE_DIR:${target}>)
 endfunction()

@@ -20,9 +20,8 @@ set(CMAKE_FIND_ROOT_PATH ${mingw})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Release code, built against the release DLL runtime as a Visual C++ host's. No PDB: a few static
-# members of MinGW-w64's import libraries (GUIDs, printf wrappers) carry DWARF sections, which
-# lld-link would copy into the image when asked for debug information.
+# Release code, built against the release DLL runtime as a Visual C++ host's. The project adds
+# CodeView debug information and a PDB beside each module.
 set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type")
 set(CMAKE_MSVC_RUNTIME_LIBRARY MultiThreadedDLL)
 # Compiler checks compile only: nothing links without the runtime unit, which the project builds.
@@ -44,17 +43,29 @@ set(CMAKE_CXX_FLAGS_INIT "${flags} -isystem /usr/lib/llvm-14/include/c++/v1 -D_L
 # the compiler, to treat it as clang simulating Visual C++.
 set(TESSARY_COMPILE_OPTIONS -U_MSC_VER)
 
-# lld-link looks libraries up as name.lib; MinGW-w64 ships them as libname.a. A folder of links
-# in the build tree gives every import library its Windows name.
+# lld-link looks libraries up as name.lib; MinGW-w64 ships them as libname.a. A folder in the build
+# tree gives every library its Windows name: a link to the archive, or, for the archives some of
+# whose members were compiled with DWARF (uuid's GUIDs among them), a copy without it. When it
+# writes a PDB, lld-link would otherwise copy those DWARF sections into the image, under section
+# names too long for an image (a warning each), beside debug information no Windows debugger reads.
 set(libs ${CMAKE_BINARY_DIR}/mingw-import-libs)
-if(NOT EXISTS ${libs}/kernel32.lib)
+get_property(in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
+if(NOT in_try_compile AND NOT EXISTS ${libs}/without-dwarf.stamp)
+  file(REMOVE_RECURSE ${libs})
   file(MAKE_DIRECTORY ${libs})
   file(GLOB archives ${mingw}/lib/lib*.a)
+  execute_process(COMMAND grep -l -a -F .debug_ ${archives} OUTPUT_VARIABLE with_dwarf)
+  string(REPLACE "\n" ";" with_dwarf "${with_dwarf}")
   foreach(archive ${archives})
     get_filename_component(name ${archive} NAME_WE)
     string(REGEX REPLACE "^lib" "" name ${name})
-    file(CREATE_LINK ${archive} ${libs}/${name}.lib SYMBOLIC)
+    if(archive IN_LIST with_dwarf)
+      execute_process(COMMAND llvm-objcopy-14 --strip-debug ${archive} ${libs}/${name}.lib COMMAND_ERROR_IS_FATAL ANY)
+    else()
+      file(CREATE_LINK ${archive} ${libs}/${name}.lib SYMBOLIC)
+    endif()
   endforeach()
+  file(TOUCH ${libs}/without-dwarf.stamp)
 endif()
 # No default libraries: every binary names the system DLLs it uses and links the runtime unit.
 set(link "-fuse-ld=lld -nostdlib -Xlinker /libpath:${libs} -Xlinker /nodefaultlib")

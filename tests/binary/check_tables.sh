@@ -6,12 +6,18 @@
 # - the C++ ABI of the build: Class_QUOR's members imported by their Itanium names (gnu flavour)
 #   or Microsoft names (msvc flavour); in the msvc flavour, msvcrt.dll supplies only exception
 #   handling, the Universal CRT's API sets the C library;
-# - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version.
+# - tessary.dll, quillon.dll and d2d1.dll carry a version resource with the project's version;
+# - debug information: in the msvc flavour every module's debug directory names the PDB beside it
+#   with the PDB's GUID and age, and the PDBs hold the exported functions and interface operations;
+#   in the gnu flavour the DLLs are stripped and their .gnu_debuglink names the file beside them,
+#   with its checksum, that holds their DWARF. In both, the symbolizer a debugger would use maps
+#   the addresses of an export and of interface operations to their functions and source lines.
 set -u
 objdump=$1
 bin=$2
 flavour=$3
 version=$4
+llvm=$5 # the folder of the LLVM tools
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -92,6 +98,93 @@ for dll in tessary quillon d2d1; do
     grep -q "VALUE \"ProductName\", \"Tessary\"" <<<"$resource" &&
     grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resource" ||
     fail "$dll.dll has no version resource for Tessary $version"
+done
+
+image_base=$("$llvm/llvm-readobj" --file-headers "$tessary" | sed -n 's/^ *ImageBase: //p')
+exports="InitializeTessaryInternal UninitializeTessaryInternal CreateInstance_ZkGraphicSurfaceD2D
+         CreateInstance_ZkImageD2D CreateInstance_ZkWindowD2D SetDeviceLostHandlerTessaryInternal
+         OnDeviceLostTessaryInternal Tessary_AddPrivateFont Tessary_RemovePrivateFont"
+
+if [ "$flavour" == msvc ]; then
+  # The PDB a module's debug directory names: "{GUID} age file", the GUID as llvm-pdbutil prints it.
+  pdb_reference() {
+    "$llvm/llvm-readobj" --coff-debug-directory "$1" | tr -d '()' | awk '
+      $1 == "PDBGUID:" { for (i = 0; i < 16; i++) b[i] = $(i + 2) }
+      $1 == "PDBAge:" { age = $2 }
+      $1 == "PDBFileName:" { file = $2 }
+      END { if (file != "") printf "{%s%s%s%s-%s%s-%s%s-%s%s-%s%s%s%s%s%s} %s %s\n", b[3], b[2], b[1], b[0],
+                                     b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15], age, file }'
+  }
+  for module in "$bin"/*.dll "$bin"/*.exe; do
+    [ -e "$module" ] || continue
+    name=$(basename "$module")
+    pdb=${name%.*}.pdb
+    read -r guid age file <<<"$(pdb_reference "$module")"
+    if [ "${file:-}" != "$pdb" ]; then
+      fail "$name's debug directory names no $pdb (${file:-nothing})"
+    elif [ ! -f "$bin/$pdb" ]; then
+      fail "$pdb is not beside $name"
+    else
+      identity=$("$llvm/llvm-pdbutil" dump --summary "$bin/$pdb" | awk '$1 == "GUID:" { g = $2 } $1 == "Age:" { a = $2 } END { print g, a }')
+      [ "$identity" == "$guid $age" ] || fail "$name names PDB $guid age $age; $pdb is $identity"
+    fi
+  done
+  # Functions with code in each PDB (S_GPROC32 records come from the compiler's CodeView, not the
+  # linker's public symbols): the exports, interface operations, the hosts' entry points.
+  for expected in "tessary: $exports Class_ZkGraphicSurfaceD2D::FillRect Class_ZkWindowD2D::Present" \
+                  "quillon: Class_QUOR::Create Class_QUOR::QueryInterface RegisterInterface LockObjectAt" \
+                  "d2d1: D2D1CreateFactory" "host_test: wmain" "tessary_demo: wmain"; do
+    pdb=$bin/${expected%%:*}.pdb
+    [ -f "$pdb" ] || continue
+    procs=$("$llvm/llvm-pdbutil" dump --symbols "$pdb" | sed -n 's/.* S_[GL]PROC32 .*`\(.*\)`$/\1/p')
+    for function in ${expected#*:}; do
+      grep -q -x -F "$function" <<<"$procs" || fail "$(basename "$pdb") lacks the function $function"
+    done
+    [ "${expected%%:*}" != d2d1 ] || grep -q -x -E 'softd2d::RenderTarget<.*>::FillRectangle' <<<"$procs" ||
+      fail "d2d1.pdb lacks the render target's FillRectangle"
+  done
+  tessary_symbols=$("$llvm/llvm-pdbutil" dump --symbols "$bin/tessary.pdb")
+  sections=$("$llvm/llvm-readobj" --sections "$tessary")
+  # The address tessary.pdb gives function $1 (section:offset).
+  debug_address() {
+    local place
+    place=$(grep -A1 -F "S_GPROC32 [size = " <<<"$tessary_symbols" | grep -A1 -F "\`$1\`" | sed -n 's/.* addr = \([0-9]*\):\([0-9]*\),.*/\1 \2/p')
+    [ -n "$place" ] || return
+    read -r section offset <<<"$place"
+    printf '0x%x' $((image_base + $(awk -v n=$((10#$section)) '$1 == "Number:" { s = $2 } $1 == "VirtualAddress:" && s == n { print $2 }' <<<"$sections") + 10#$offset))
+  }
+  symbolise() { "$llvm/llvm-symbolizer" --obj="$tessary" "$1"; }
+  found_through="tessary.pdb, named by the debug directory"
+else
+  binutils=${objdump%objdump}
+  for dll in tessary quillon d2d1; do
+    module=$bin/$dll.dll
+    sections=$("$objdump" -h "$module")
+    ! grep -q ' \.debug_' <<<"$sections" || fail "$dll.dll is not stripped"
+    grep -q ' \.gnu_debuglink ' <<<"$sections" || fail "$dll.dll has no .gnu_debuglink"
+    [ -f "$module.debug" ] || fail "$dll.dll.debug is not beside $dll.dll"
+  done
+  tessary_symbols=$("${binutils}nm" -C "$tessary.debug")
+  # The address tessary.dll.debug's symbol table gives function $1.
+  debug_address() { grep -m1 -F " T $1(" <<<"$tessary_symbols" | sed 's/^\([0-9a-f]*\) .*/0x\1/'; }
+  symbolise() { "${binutils}addr2line" -f -C -e "$tessary" "$1"; }
+  found_through="tessary.dll.debug, named by the debuglink with its checksum"
+fi
+
+# A debugger, given only tessary.dll, finds its debug information and maps addresses to functions
+# and source lines: an export at its address in the export table, and two interface operations at
+# the addresses the debug information gives them.
+export_rva=$("$llvm/llvm-readobj" --coff-exports "$tessary" |
+             awk '$1 == "Name:" { n = $2 } $1 == "RVA:" && n == "InitializeTessaryInternal" { print $2 }')
+for expected in "$(printf '0x%x' $((image_base + export_rva))) InitializeTessaryInternal frame/[a-z_]+\.cpp" \
+                "$(debug_address Class_ZkGraphicSurfaceD2D::FillRect) Class_ZkGraphicSurfaceD2D::FillRect surface/fills\.cpp" \
+                "$(debug_address Class_ZkWindowD2D::Present) Class_ZkWindowD2D::Present window/presentation\.cpp"; do
+  read -r address function source <<<"$expected"
+  [ "${address:0:2}" == 0x ] || { fail "the debug information has no address for $address"; continue; }
+  # The function's line, then its file:line[:column]; a signature or discriminator dropped.
+  lines=$(symbolise "$address" | sed 's/ *(.*//')
+  grep -q -x -F "$function" <<<"$lines" && grep -q -E "/$source:[1-9][0-9]*(:[0-9]+)?\$" <<<"$lines" ||
+    fail "$function at $address is not placed in $source through $found_through: $lines"
 done
 
 if [ $failures -gt 0 ]; then
