@@ -170,9 +170,9 @@ uint32_t Composite(Class_ZkGraphicSurfaceD2D& source, Class_ZkGraphicSurface* ta
         map.source = request.scaled ? UnscaledSourceBox(clipped.source, request.scaleX, request.scaleY)
                                     : PixelBoxOf(clipped.source);
         map.scaled = request.scaled;
-        // Each rectangle of the clip region is drawn in GDI's order. The update region grows even
+        // Each rectangle of the clip region is drawn in GDI's order, all from the picture taken at the
+        // first (a copy the clip region misses touches neither surface). The update region grows even
         // where no bitmap could be drawn: the area is what the host asked to change.
-        // The picture is taken at the first piece, so a copy the clip region misses touches neither surface.
         bool anyPiece = false;
         Picture picture;
         ForEachClippedRect(
