@@ -1,6 +1,7 @@
 // InitializeTessaryInternal and UninitializeTessaryInternal: the shared factories come and go here.
 #include "frame/context.h"
 #include "frame/registries.h"
+#include "surface/brush_cache.h"
 #include "text/text_format_cache.h"
 #include <Tessary.h>
 #include <gdiplus.h>
@@ -78,6 +79,9 @@ extern "C" void UninitializeTessaryInternal()
     {
         GraphicsLockGuard lock;
         ReleaseAllTextFormats();
+        // A brush belongs to the factory released below: one kept past it would draw nothing for a
+        // host that initialises again.
+        EmptyBrushCache();
     }
     c.initialised = 0;
     ReleaseAndNull(c.wicFactory);
@@ -90,6 +94,14 @@ extern "C" void UninitializeTessaryInternal()
         WindowTargets().clear();
     }
     ReleaseAndNull(c.d2dFactory);
+    if (c.dwriteFactory) {
+        // The shared DirectWrite factory outlives this module: a host may unload the library next,
+        // and the factory must not keep pointers into its code. Initialise registers them again.
+        if (c.fontFileLoader)
+            c.dwriteFactory->UnregisterFontFileLoader(c.fontFileLoader);
+        if (c.fontCollectionLoader)
+            c.dwriteFactory->UnregisterFontCollectionLoader(c.fontCollectionLoader);
+    }
     ReleaseAndNull(c.dwriteFactory);
     if (c.fontGraphics) {
         delete c.fontGraphics;

@@ -6,12 +6,15 @@
 #include "image/decode.h"
 #include "image/host_string.h"
 #include <shlwapi.h>
+#include <algorithm>
 
 using namespace tessary;
 
 namespace {
 
-// Copies the decoded bitmap over the whole own target of `surface`.
+// Copies the decoded picture into the own target of `surface`, from the top left, as much of it as fits:
+// after a Resize the target may be smaller than the picture. The source rectangle is given and lies
+// inside both bitmaps, since Direct2D clips it against the destination only and faults past the source.
 bool CopyIntoOwnTarget(Class_ZkGraphicSurfaceD2D& surface, ID2D1Bitmap* decoded)
 {
     if (!surface.ownTarget)
@@ -23,7 +26,11 @@ bool CopyIntoOwnTarget(Class_ZkGraphicSurfaceD2D& surface, ID2D1Bitmap* decoded)
     ID2D1Bitmap* own = nullptr;
     bitmapTarget->GetBitmap(&own);
     if (own) {
-        own->CopyFromBitmap(nullptr, decoded, nullptr);
+        const D2D1_SIZE_U from = decoded->GetPixelSize(), to = own->GetPixelSize();
+        const D2D1_RECT_U fits{0, 0, std::min(from.width, to.width), std::min(from.height, to.height)};
+        const D2D1_POINT_2U origin{0, 0};
+        if (fits.right > 0 && fits.bottom > 0)
+            own->CopyFromBitmap(&origin, decoded, &fits);
         own->Release();
     }
     bitmapTarget->Release();

@@ -14,6 +14,8 @@ public:
     virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
     virtual ULONG STDMETHODCALLTYPE Release() = 0;
     virtual Factory* Owner() const = 0;
+    // The bitmap the brush reads, if any: a target may not paint with its own.
+    virtual const Bitmap* Reads() const { return nullptr; }
     // The paint the brush puts on device pixels, given how the world reaches the device.
     // S_FALSE when it paints nothing at all.
     virtual HRESULT ToPaint(const AxisMap& worldToDevice, Paint* paint) = 0;
@@ -81,6 +83,7 @@ public:
     D2D1_EXTEND_MODE STDMETHODCALLTYPE GetExtendModeY() const override { return extendY_; }
     D2D1_BITMAP_INTERPOLATION_MODE STDMETHODCALLTYPE GetInterpolationMode() const override { return interpolation_; }
     void STDMETHODCALLTYPE GetBitmap(ID2D1Bitmap** bitmap) const override;
+    const Bitmap* Reads() const override { return bitmap_.Get(); }
     HRESULT ToPaint(const AxisMap& worldToDevice, Paint* paint) override;
 
 private:

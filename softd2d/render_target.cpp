@@ -115,6 +115,7 @@ bool RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevi
                                          ComPtr<BrushSource>* hold) {
     if (!WorldToDevice(worldToDevice)) return false;
     *hold = Unwrap<BrushSource>(brush, IID_SoftBrush);
+    if (*hold && RefuseOwnPixels((*hold)->Reads())) return false;
     HRESULT hr = E_INVALIDARG;
     if (*hold) hr = (*hold)->Owner() != factory_ ? Hr(D2DERR_WRONG_FACTORY) : (*hold)->ToPaint(*worldToDevice, paint);
     if (hr != S_OK) Record(hr);  // S_FALSE: the brush paints nothing
@@ -137,12 +138,18 @@ ComPtr<Bitmap> RenderTarget<Interface>::ReadableBitmap(ID2D1Bitmap* bitmap) {
     } else if (ours->Owner() != factory_) {
         Record(Hr(D2DERR_WRONG_FACTORY));
         ours.Reset();
-    } else if (ours.Get() == pixels_.Get()) {
-        // A target cannot read the pixels it is drawing into.
-        Record(E_INVALIDARG);
+    } else if (RefuseOwnPixels(ours.Get())) {
         ours.Reset();
     }
     return ours;
+}
+
+template <class Interface>
+bool RenderTarget<Interface>::RefuseOwnPixels(const Bitmap* bitmap) {
+    if (!bitmap || bitmap != pixels_.Get()) return false;
+    Record(Hr(D2DERR_BITMAP_BOUND_AS_TARGET));
+    discarding_ = true;
+    return true;
 }
 
 template <class Interface>

@@ -38,7 +38,9 @@ protected:
     bool gdiCompatible_;
 
     bool drawing_ = false;
-    bool discarding_ = false;  // a second BeginDraw: nothing more is drawn until EndDraw
+    // In error (a second BeginDraw, the target's own bitmap as a source): nothing more is drawn
+    // until EndDraw.
+    bool discarding_ = false;
     HRESULT error_ = S_OK;
     D2D1_TAG errorTag1_ = 0, errorTag2_ = 0;
     D2D1_TAG tag1_ = 0, tag2_ = 0;
@@ -156,6 +158,9 @@ private:
     bool BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevice, Paint* paint, ComPtr<BrushSource>* hold);
     // A bitmap of this factory that this target may read, or null with the error recorded.
     ComPtr<Bitmap> ReadableBitmap(ID2D1Bitmap* bitmap);
+    // Whether `bitmap` is the one this target draws into; if so the target is put in error, as a
+    // Direct2D 1.1 device context is: D2DERR_BITMAP_BOUND_AS_TARGET, and the rest of the pass is lost.
+    bool RefuseOwnPixels(const Bitmap* bitmap);
     RectD AreaOf(const RectD& device) const;
     void Fill(const RectD& area, const Paint& paint, const ImageMapping* mask, Operator op);
     void ReleaseGdiDc();

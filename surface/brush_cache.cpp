@@ -1,4 +1,4 @@
-// The process-wide brush cache. Uninitialise leaves it alone; only a device loss empties it.
+// The process-wide brush cache, emptied by a device loss and by uninitialise.
 #include "surface/brush_cache.h"
 #include "surface/surface.h"
 #include <map>
@@ -9,7 +9,8 @@ namespace tessary {
 namespace {
 
 // Raw pointers, each holding the cache's one reference, deliberately not released when the map is
-// destroyed at unload: d2d1.dll may already be gone then, and releasing into it would crash.
+// destroyed at unload (a host that never uninitialised): d2d1.dll may already be gone then, and
+// releasing into it would crash.
 std::map<uint32_t, ID2D1SolidColorBrush*>& Cache()
 {
     static std::map<uint32_t, ID2D1SolidColorBrush*> cache;

@@ -12,7 +12,8 @@
 namespace tessary {
 
 // The process's one collection loader and one file loader, made at the first call (process attach)
-// and kept for the life of the process; null if their allocation failed.
+// and kept for the life of the process; null if their allocation failed. Registered with DirectWrite
+// from initialise to uninitialise.
 IDWriteFontCollectionLoader* FontCollectionLoader();
 IDWriteFontFileLoader* FontFileLoader();
 

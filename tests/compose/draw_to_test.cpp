@@ -249,6 +249,66 @@ TEST_F(DrawTo, ScaledCopiesStretchTheSource)
     EXPECT_EQ(DrawBitmapCalls(), beforeZero);
 }
 
+TEST_F(DrawTo, ASurfaceDrawnOntoItselfGetsACopyOfItsPixelsAtTheCall)
+{
+    // Three bands of 20 x 10, the left half drawn onto itself at (5, 0), then a fill in the same pass:
+    // Direct2D would refuse the surface's own bitmap as the source and lose the rest of the pass.
+    Class_ZkGraphicSurfaceD2D* bands = NewSurface(20, 10);
+    const RECT red{0, 0, 7, 10}, green{7, 0, 14, 10}, blue{14, 0, 20, 10}, half{0, 0, 10, 10}, corner{0, 0, 1, 1};
+    ASSERT_TRUE(bands->FillRect(kOpaqueRed, &red) == ZK_OK && bands->FillRect(kOpaqueGreen, &green) == ZK_OK &&
+                bands->FillRect(kOpaqueBlue, &blue) == ZK_OK);
+    const POINT five{5, 0};
+    RECT drawn{};
+    EXPECT_EQ(bands->DrawTo(bands, &five, &half, &drawn), ZK_OK);
+    EXPECT_EQ(drawn, (RECT{5, 0, 15, 10}));
+    ASSERT_EQ(bands->FillRect(kOpaqueBlue, &corner), ZK_OK);
+    EXPECT_TRUE(PixelsAre(ReadPixels(bands), 20, 10, 0,
+                          {{{0, 0, 12, 10}, kRedPixel}, {{12, 0, 15, 10}, 0xFF00FF00u}, {{15, 0, 20, 10}, kBluePixel},
+                           {corner, kBluePixel}}));
+
+    // A list scrolled down by 4 inside its surface, through a clip region of two pieces: the second piece
+    // reads rows the first has just written, and still gets the pixels from before the call.
+    Class_ZkGraphicSurfaceD2D* list = NewSurface(20, 20);
+    PaintBlocks(list, 20, 20);
+    std::vector<uint32_t> expected = ReadPixels(list);
+    const std::vector<uint32_t> before = expected;
+    for (const RECT& piece : {RECT{0, 4, 20, 10}, RECT{0, 10, 15, 20}})
+        for (int y = piece.top; y < piece.bottom; ++y)
+            for (int x = piece.left; x < piece.right; ++x)
+                expected[size_t(y * 20 + x)] = At(before, 20, x, y - 4);
+    HostRegion pieces({{0, 0, 20, 10}, {0, 10, 15, 20}});
+    list->SetClipRegion(&pieces.region);
+    const LONG live = Control().Present() ? Control().liveObjectCount() : 0;
+    const POINT down{0, 4};
+    const RECT top{0, 0, 20, 16};
+    EXPECT_EQ(list->DrawTo(list, &down, &top, nullptr), ZK_OK);
+    EXPECT_TRUE(tessary_test::PixelsMatch(ReadPixels(list), expected, 20));
+    if (Control().Present()) {
+        EXPECT_EQ(Control().liveObjectCount(), live) << "the snapshot goes with the call";
+    }
+
+    // With opacity and scaled: what the same call gives onto a twin of the surface.
+    for (const bool scaled : {false, true}) {
+        Class_ZkGraphicSurfaceD2D* self = NewSurface(20, 20);
+        Class_ZkGraphicSurfaceD2D* source = NewSurface(20, 20);
+        Class_ZkGraphicSurfaceD2D* twin = NewSurface(20, 20);
+        for (Class_ZkGraphicSurfaceD2D* s : {self, source, twin})
+            PaintBlocks(s, 20, 20);
+        const RECT part{2, 3, 12, 13};
+        const POINT at{5, 4};
+        if (scaled) {
+            EXPECT_EQ(self->DrawToScaled(self, &at, 1.5, 0.75, &part, nullptr), ZK_OK);
+            EXPECT_EQ(source->DrawToScaled(twin, &at, 1.5, 0.75, &part, nullptr), ZK_OK);
+        } else {
+            EXPECT_EQ(self->DrawToAlpha(160, self, &at, &part, nullptr), ZK_OK);
+            EXPECT_EQ(source->DrawToAlpha(160, twin, &at, &part, nullptr), ZK_OK);
+        }
+        const std::vector<uint32_t> onto = ReadPixels(twin);
+        EXPECT_NE(onto, ReadPixels(source)) << "the call changed the twin";
+        EXPECT_TRUE(tessary_test::PixelsMatch(ReadPixels(self), onto, 20)) << (scaled ? "scaled" : "alpha");
+    }
+}
+
 TEST_F(DrawTo, RefusalsLeaveEverythingAsItWasAndAnUnavailableSourceBitmapSkipsThePiece)
 {
     Class_ZkGraphicSurfaceD2D* source = NewSurface(10, 10);

@@ -1,9 +1,10 @@
-// Initialise and uninitialise seen from inside: which context fields live when.
+// Initialise and uninitialise seen from inside: which context fields live when, and which registrations.
 #include "frame/registries.h"
 #include "support/library_fixture.h"
 #include "support/softd2d_control.h"
 #include <Tessary.h>
 #include <array>
+#include <utility>
 #include <thread>
 
 using tessary::Context;
@@ -16,6 +17,25 @@ void ExpectNothingHeld()
     EXPECT_EQ(c.initialised, 0u);
     EXPECT_EQ((std::array<const void*, 5>{c.memoryDC, c.fontGraphics, c.d2dFactory, c.dwriteFactory, c.wicFactory}),
               (std::array<const void*, 5>{})) << "device context, GDI+ graphics, Direct2D, DirectWrite, WIC";
+}
+
+// Whether the font collection loader and the font file loader are registered with DirectWrite's shared
+// factory, asked by registering each again (and taking back a registration that succeeds).
+std::pair<bool, bool> LoadersRegistered()
+{
+    IDWriteFactory* shared = nullptr;
+    const tessary::LibraryContext& c = Context();
+    if (FAILED(c.dwriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                     reinterpret_cast<IUnknown**>(&shared))))
+        return {};
+    const HRESULT collection = shared->RegisterFontCollectionLoader(c.fontCollectionLoader);
+    const HRESULT file = shared->RegisterFontFileLoader(c.fontFileLoader);
+    if (SUCCEEDED(collection))
+        shared->UnregisterFontCollectionLoader(c.fontCollectionLoader);
+    if (SUCCEEDED(file))
+        shared->UnregisterFontFileLoader(c.fontFileLoader);
+    shared->Release();
+    return {collection == DWRITE_E_ALREADYREGISTERED, file == DWRITE_E_ALREADYREGISTERED};
 }
 
 } // namespace
@@ -53,6 +73,7 @@ TEST(Lifecycle, SecondInitialiseCreatesNothingUninitialiseReleasesAllAndAFailedO
     EXPECT_EQ(InitializeTessaryInternal(), 1u);
     EXPECT_EQ(c.d2dFactory, d2d);
     EXPECT_EQ(c.wicFactory, wic);
+    EXPECT_EQ(LoadersRegistered(), (std::pair(true, true)));
 
     ID2D1DCRenderTarget* target = nullptr;
     const D2D1_RENDER_TARGET_PROPERTIES properties = tessary_test::WindowTargetProperties();
@@ -61,6 +82,7 @@ TEST(Lifecycle, SecondInitialiseCreatesNothingUninitialiseReleasesAllAndAFailedO
     tessary::RegisterWindowTarget(0x42, nullptr, target);
     UninitializeTessaryInternal();
     ExpectNothingHeld();
+    EXPECT_EQ(LoadersRegistered(), (std::pair(false, false))) << "the shared factory may outlive the module";
     EXPECT_TRUE(tessary::WindowTargets().empty());
     EXPECT_EQ(target->Release(), 0u) << "uninitialise released the registry's reference";
     UninitializeTessaryInternal();

@@ -1,30 +1,16 @@
 // tessary.dll driven exactly as a host drives it, compiled from include/ and the host's start of GDI+
 // and COM only: in the g++ flavour against the g++ DLLs, and in the MSVC-ABI flavour (clang in MSVC
-// mode) as a Visual C++ host is, against the MSVC-ABI DLLs. A small check harness stands in for a test
-// framework, which would need a compiled C++ library that the MSVC-ABI build does not have.
+// mode) as a Visual C++ host is, against the MSVC-ABI DLLs.
 #include "bitmap_file.h"
+#include "host_checks.h"
 #include "support/host_environment.h"
-#include <Tessary.h>
-#include <d2d1.h>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+using namespace host_checks;
+
 namespace {
-
-int failures = 0;
-const char* currentCase = "";
-
-void Check(bool passed, const char* text, int line)
-{
-    if (!passed) {
-        ++failures;
-        std::printf("FAIL %s, line %d: %s\n", currentCase, line, text);
-    }
-}
-#define CHECK(condition) Check((condition), #condition, __LINE__)
-#define CHECK_EQ(actual, expected) Check((actual) == (expected), #actual " == " #expected, __LINE__)
 
 #if defined(__MINGW32__)
 // A g++ host's string is libstdc++'s std::wstring, as the g++ tessary.dll's.
@@ -63,59 +49,12 @@ struct HostString {
 };
 #endif
 
-template <class T = void>
-T* Query(Class_QUOR* object, uint32_t fourcc, uint32_t* status = nullptr)
-{
-    void* out = reinterpret_cast<void*>(0x1); // the base must overwrite it on failure too
-    const uint32_t result = object->QueryInterface(fourcc, &out);
-    if (status)
-        *status = result;
-    return static_cast<T*>(out);
-}
-
 // The function in slot `slot` of the table an interface pointer points to, called with `args`.
 template <class R, class... A>
 R CallSlot(void* object, int slot, A... args)
 {
     using Function = R (*)(void*, A...);
     return reinterpret_cast<Function*>(*static_cast<void**>(object))[slot](object, args...);
-}
-
-// The pixels of a surface, image or window, 0xAARRGGBB premultiplied, through its own target.
-std::vector<uint32_t> Pixels(Class_QUOR* object, int width, int height)
-{
-    std::vector<uint32_t> pixels;
-    auto* device = Query<Class_ZkSurfaceDevice>(object, ZK_FOURCC_SURFACE_IMPL);
-    ID2D1RenderTarget* target = device->GetRenderTarget();
-    ID2D1GdiInteropRenderTarget* interop = nullptr;
-    if (target && SUCCEEDED(target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget),
-                                                    reinterpret_cast<void**>(&interop)))) {
-        const D2D1_SIZE_U size = target->GetPixelSize(); // an aggregate return: the ABI's hidden pointer
-        CHECK(size.width == UINT32(width) && size.height == UINT32(height));
-        target->BeginDraw();
-        HDC dc = nullptr;
-        const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(memory, dib);
-        if (SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc)) &&
-            BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY)) {
-            GdiFlush();
-            pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
-        }
-        const RECT none{};
-        interop->ReleaseDC(&none);
-        target->EndDraw(nullptr, nullptr);
-        SelectObject(memory, old), DeleteDC(memory), DeleteObject(dib);
-        interop->Release();
-    }
-    if (target)
-        target->Release();
-    device->Release();
-    CHECK_EQ(pixels.size(), size_t(width * height));
-    pixels.resize(size_t(width * height));
-    return pixels;
 }
 
 Class_QUOR* Make(uint32_t (*factory)(void**))
@@ -390,20 +329,16 @@ void EverySlotOnCreatedObjects()
     CHECK(surface->Resize(&smaller) == ZK_OK && surface->GetSize(&size) == ZK_OK && size.cx == 20 && size.cy == 10);
     device->Release();
 
-    // An image decoded from a file, and its path read into the host's own string.
+    // An image decoded from a file (its paths are read back by LongImagePaths).
     const uint32_t blueYellow[2] = {0xFF0000FF, 0xFFFFFF00}; // blue on the left, yellow on the right
     const std::wstring file = WriteBitmapFile(L"host_test_image.bmp", 2, 1, blueYellow);
     Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
     const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, L"host_test_image.bmp", reinterpret_cast<uint64_t>(handle)};
     CHECK_EQ(imageObject->Create(&i), ZK_OK);
     CHECK(Pixels(imageObject, 2, 1) == std::vector<uint32_t>(blueYellow, blueYellow + 2));
-    auto* image = Query<Class_ZkImage>(imageObject, ZK_FOURCC_IMAGE);
-    HostString small(L"a"), large(L"a string on the heap, longer than the path");
-    CHECK(image->GetFilePath(small.Pointer()) == ZK_OK && small.Text() == file);
-    CHECK(image->GetFilePath(large.Pointer()) == ZK_OK && large.Text() == file);
     CHECK_EQ(OnDeviceLostTessaryInternal(), 1u); // every object can be rebuilt
 
-    image->Release(), windowSurface->Release(), surface->Release();
+    windowSurface->Release(), surface->Release();
     CHECK(imageObject->Release() == 0 && surfaceObject->Release() == 0);
     DeleteRegion(region);
     CHECK_EQ(windowObject->ResetData(), 0u);
@@ -413,9 +348,89 @@ void EverySlotOnCreatedObjects()
     DeleteFileW(file.c_str());
 }
 
-} // namespace
+// Directories of 200-character names under `root`, nested until `file` inside the last one makes a path
+// of exactly `length` characters, which is returned; the directories made are added to `made`.
+std::wstring NestedFile(const std::wstring& root, size_t length, const wchar_t* file, std::vector<std::wstring>& made)
+{
+    for (std::wstring folder = root;;) {
+        const size_t left = length - folder.size() - 2 - wcslen(file); // for one more name
+        folder += L'\\' + std::wstring(left > 255 ? 200 : left, L'd');
+        CreateDirectoryW(folder.c_str(), nullptr);
+        made.push_back(folder);
+        if (left <= 255)
+            return folder + L'\\' + file;
+    }
+}
 
-#define RUN(test) (currentCase = #test, test())
+// Image paths past MAX_PATH read into the host's own string: 2,048 characters in the \\?\ form (a
+// block of 4 KB and more, which a Visual C++ string aligns), about 32,000 characters, and relative paths
+// whose full form just fits, or just does not fit, the 1,024 characters the library makes it in.
+void LongImagePaths()
+{
+    wchar_t previous[MAX_PATH], temp[MAX_PATH], current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous), GetTempPathW(MAX_PATH, temp);
+    SetCurrentDirectoryW(temp), GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring base = std::wstring(current) + L"\\", root = L"\\\\?\\" + base + L"tessary-host-paths";
+    std::vector<std::wstring> folders{root}, files;
+    CreateDirectoryW(root.c_str(), nullptr);
+    const uint32_t green = 0xFF00FF00;
+    const auto written = [&](const std::wstring& path) {
+        CHECK(WriteBitmapAt(path, 1, 1, &green));
+        files.push_back(path);
+        return path;
+    };
+    const std::wstring deep = written(NestedFile(root, 2048, L"p.bmp", folders));
+    // Wine opens no \\?\ path longer than a Unix path may be (4,096 bytes): this one reaches its file
+    // through .\ segments, which the path parser removes (on Windows past MAX_PATH with the long-path opt-in).
+    std::wstring dotted = base + L"tessary-host-paths\\";
+    written(L"\\\\?\\" + dotted + L"p.bmp");
+    while (dotted.size() < 32000)
+        dotted += L".\\";
+    dotted += L"p.bmp";
+    // Relative to the current directory; their full forms are 1,023 and 1,024 characters long.
+    const size_t prefix = 4 + base.size(); // \\?\ and the current directory
+    const std::wstring fits = written(NestedFile(root, 4 + 1023, L"f.bmp", folders)).substr(prefix);
+    const std::wstring tooLong = written(NestedFile(root, 4 + 1024, L"t.bmp", folders)).substr(prefix);
+    CHECK(deep.size() == 2048 && dotted.size() > 32000 && base.size() + fits.size() == 1023);
+
+    Class_QUOR* windowObject = Make(CreateInstance_ZkWindowD2D);
+    auto* window = Query<Class_ZkWindow>(windowObject, ZK_FOURCC_WINDOW);
+    CREATESTRUCTW block{nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, 8, 8, 0, 0, 0, L"", L"TessaryHostTest", 0};
+    const ZkWindowCreateInfo w{ZK_FOURCC_WINDOW, 76, 0, &block, WS_POPUP, 0, 0, nullptr, nullptr, nullptr, nullptr,
+                               SW_HIDE, 0};
+    CHECK_EQ(window->Create(&w), ZK_OK);
+    const HWND handle = window->GetWindowHandle();
+    const struct {
+        const std::wstring& given;
+        std::wstring stored; // empty: refused
+    } cases[] = {{deep, deep}, {dotted, dotted}, {fits, base + fits}, {tooLong, L""}};
+    HostString path(L"a"); // grows into blocks of 4 KB and more, and frees them again
+    for (const auto& c : cases) {
+        Class_QUOR* imageObject = Make(CreateInstance_ZkImageD2D);
+        const ZkImageCreateInfo i{ZK_FOURCC_IMAGE, 28, 0, c.given.c_str(), reinterpret_cast<uint64_t>(handle)};
+        const std::wstring before = path.Text();
+        auto* image = Query<Class_ZkImage>(imageObject, ZK_FOURCC_IMAGE);
+        if (c.stored.empty()) { // the file is there; the library makes no full path past its buffer
+            CHECK(imageObject->Create(&i) == ZK_FAIL && image->GetFilePath(path.Pointer()) == ZK_FAIL);
+            CHECK(path.Text() == before);
+        } else {
+            CHECK(imageObject->Create(&i) == ZK_OK && Pixels(imageObject, 1, 1)[0] == green);
+            CHECK(image->GetFilePath(path.Pointer()) == ZK_OK && path.Text() == c.stored);
+        }
+        image->Release();
+        CHECK_EQ(imageObject->Release(), 0u);
+    }
+    window->Release();
+    CHECK(windowObject->ResetData() == 0 && windowObject->Release() == 0);
+    DestroyWindow(handle);
+    for (const std::wstring& file : files)
+        DeleteFileW(file.c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        RemoveDirectoryW(folder->c_str());
+    SetCurrentDirectoryW(previous);
+}
+
+} // namespace
 
 int wmain()
 {
@@ -426,6 +441,7 @@ int wmain()
     RUN(SlotsAndPartsOfOneObject);
     RUN(CreateRecordChecksComeFirstAndChangeNothing);
     RUN(EverySlotOnCreatedObjects);
+    RUN(LongImagePaths);
     UninitializeTessaryInternal();
     std::printf(failures ? "%d check(s) failed\n" : "all host checks passed\n", failures);
     return failures ? 1 : 0;

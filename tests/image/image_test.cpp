@@ -3,6 +3,7 @@
 #include "image/image.h"
 #include "surface/surface_fixture.h"
 #include <Tessary.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -195,6 +196,18 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructedAndARebuildDecodesTheFileAgain)
     HRGN seen = image->CreateAlphaRegion(0, nullptr);
     EXPECT_EQ(RegionRects(seen), (std::vector<RECT>{{1, 0, 2, 1}, {0, 1, 3, 2}}));
     DeleteObject(seen);
+
+    // Resized, the rebuild copies as much of the decoded picture as the new size holds, from the top
+    // left: the top-left pixel alone at 1 x 1; at 4 x 3 all of it, with transparent pixels beyond.
+    for (const SIZE resized : {SIZE{1, 1}, SIZE{4, 3}, SIZE{3, 2}}) {
+        ASSERT_EQ(image->Resize(&resized), ZK_OK);
+        EXPECT_EQ(image->RecreateDeviceResources(), ZK_OK);
+        std::vector<uint32_t> expected(size_t(resized.cx * resized.cy), 0);
+        for (int y = 0; y < std::min(2, int(resized.cy)); ++y)
+            for (int x = 0; x < std::min(3, int(resized.cx)); ++x)
+                expected[size_t(y * resized.cx + x)] = kDecoded[size_t(y * 3 + x)];
+        EXPECT_EQ(ReadPixels(image), expected) << resized.cx << " x " << resized.cy;
+    }
 
     // Without its file the rebuild fails and keeps the target it has.
     ASSERT_EQ(image->FillRect(0xFF000000, nullptr), ZK_OK);

@@ -5,6 +5,8 @@
 // premultiplied pixels, d = s + d * (1 - sa).
 #include "softd2d_test_support.h"
 
+#include <functional>
+
 namespace softd2d_test {
 namespace {
 
@@ -90,6 +92,26 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_WRONG_FACTORY), target->EndDraw(nullptr, nullptr));
     EXPECT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, sibling.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kGreen, kGreen, kGreen, kGreen}, 2));
+
+    // The target's own bitmap as a source puts it in error, as a Direct2D 1.1 device context: the call and
+    // everything after it in the pass are lost, and EndDraw reports D2DERR_BITMAP_BOUND_AS_TARGET.
+    ComPtr<ID2D1Bitmap> own;
+    target->GetBitmap(own.GetAddressOf());
+    ComPtr<ID2D1BitmapBrush> ownBrush;
+    ASSERT_EQ(S_OK, target->CreateBitmapBrush(own.Get(), nullptr, nullptr, ownBrush.GetAddressOf()));
+    target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED); // as opacity masks need
+    const std::function<void()> reads[] = {
+        [&] { target->DrawBitmap(own.Get(), &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr); },
+        [&] { target->FillRectangle(&all, ownBrush.Get()); },
+        [&] { target->FillOpacityMask(own.Get(), red.Get(), D2D1_OPACITY_MASK_CONTENT_GRAPHICS, &all, &all); }};
+    for (const auto& read : reads) {
+        EXPECT_EQ(static_cast<HRESULT>(D2DERR_BITMAP_BOUND_AS_TARGET), Pass(target.Get(), [&] {
+            read();
+            target->FillRectangle(&all, red.Get());
+        }));
+        EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kGreen, kGreen, kGreen, kGreen}, 2));
+    }
+    target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
 
     // Unbalanced clips. Clears and fills inside Tessary's one aliased clip at a time are checked in
     // pixels by its fills.

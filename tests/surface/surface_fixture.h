@@ -31,8 +31,8 @@ inline constexpr uint64_t kWindowKey = 0x5A17;
 using tessary_test::SoftD2DControl;
 inline const SoftD2DControl& Control() { return tessary_test::SoftD2D(); }
 
-// The library stays initialised for the whole run: the brush cache outlives Uninitialize by design,
-// and brushes from a released factory must not meet targets of the next one.
+// The library stays initialised for the whole run, as a host keeps it; the tests' window target comes
+// from its factory.
 class SurfaceTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -47,7 +47,7 @@ struct WindowRecord {
     ZkWindowCreateInfo info{};
 };
 
-// The library stays initialised for the whole run: cached brushes must not outlive their factory.
+// The library stays initialised for the whole run, as a host keeps it.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
