@@ -3,7 +3,9 @@
 // badge composed off screen through an opacity mask), each run in a fresh process. Beside it, GDI+
 // drawing and presenting the same first frame in a fresh process, and DirectWrite's own start-up
 // (shared factory, a text format, a layout and one glyph run rasterised) measured alone, which the
-// library's first frame pays and GDI+'s does not. Exit code 2 when Tessary's first frame is slower.
+// library's first frame pays and GDI+'s does not, and GDI+ presenting the still transparent window
+// once before its frame, as a Tessary window's Create does. Exit code 2 when Tessary's first frame is
+// slower than GDI+'s.
 #include <ZkGraphicSurface.h>
 #include <ZkWindow.h>
 #include <dwrite.h>
@@ -146,8 +148,9 @@ double TessaryFirstFrame()
 }
 
 // Seconds to GDI+'s first presented frame: the same picture on a PARGB DIB, one
-// UpdateLayeredWindowIndirect of the whole window.
-double GdiplusFirstFrame()
+// UpdateLayeredWindowIndirect of the whole window; with `likeCreate`, the still transparent window is
+// presented once before, as a Tessary window's Create does.
+double GdiplusFirstFrame(bool likeCreate)
 {
     const double start = Seconds();
     const ULONG_PTR gdiplus = StartGdiplus();
@@ -166,6 +169,12 @@ double GdiplusFirstFrame()
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     SelectObject(dc, dib);
+    SIZE size{kWidth, kHeight};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UPDATELAYEREDWINDOWINFO update{sizeof(update), nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA, nullptr};
+    if (likeCreate)
+        UpdateLayeredWindowIndirect(window, &update);
     Gdiplus::Bitmap canvas(kWidth, kHeight, kWidth * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
     Gdiplus::Graphics g(&canvas);
     g.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
@@ -200,10 +209,6 @@ double GdiplusFirstFrame()
     }
     g.DrawImage(&badge, kBadgeX, kBadgeY);
     g.Flush(Gdiplus::FlushIntentionSync);
-    SIZE size{kWidth, kHeight};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UPDATELAYEREDWINDOWINFO update{sizeof(update), nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA, nullptr};
     const bool ok = UpdateLayeredWindowIndirect(window, &update);
     const double elapsed = Seconds() - start;
     (void)gdiplus;
@@ -293,20 +298,23 @@ int wmain(int argc, wchar_t** argv)
         if (std::wcscmp(argv[1], L"tessary") == 0)
             seconds = TessaryFirstFrame();
         else if (std::wcscmp(argv[1], L"gdiplus") == 0)
-            seconds = GdiplusFirstFrame();
+            seconds = GdiplusFirstFrame(false);
+        else if (std::wcscmp(argv[1], L"gdiplus-twice") == 0)
+            seconds = GdiplusFirstFrame(true);
         else if (std::wcscmp(argv[1], L"dwrite") == 0)
             seconds = DirectWriteStart();
         std::fflush(stdout);
         TerminateProcess(GetCurrentProcess(), seconds > 0 ? UINT(seconds * 1e6) : 0);
     }
 
-    const wchar_t* kinds[] = {L"tessary", L"gdiplus", L"dwrite"};
-    std::vector<double> times[3];
+    const wchar_t* kinds[] = {L"tessary", L"gdiplus", L"dwrite", L"gdiplus-twice"};
+    constexpr int kKinds = 4;
+    std::vector<double> times[kKinds];
     for (int round = 0; round < kRounds; ++round)
-        for (int k = 0; k < 3; ++k)
+        for (int k = 0; k < kKinds; ++k)
             times[k].push_back(InFreshProcess(kinds[k]));
-    double best[3], median[3];
-    for (int k = 0; k < 3; ++k) {
+    double best[kKinds], median[kKinds];
+    for (int k = 0; k < kKinds; ++k) {
         if (std::count_if(times[k].begin(), times[k].end(), [](double t) { return t < 0; }) > 0) {
             std::printf("cold start: the %ls run failed\n", kinds[k]);
             return 1;
@@ -322,9 +330,11 @@ int wmain(int argc, wchar_t** argv)
                 median[1] * 1e3);
     std::printf("  DirectWrite alone to its first glyph run          best %8.1f ms  median %8.1f ms\n", best[2] * 1e3,
                 median[2] * 1e3);
+    std::printf("  GDI+ presenting twice, as a window's Create does  best %8.1f ms  median %8.1f ms\n", best[3] * 1e3,
+                median[3] * 1e3);
     const double ratio = best[0] / best[1];
     std::printf("  Tessary / GDI+ %.3f (target <= 1: %s); DirectWrite's start-up is %.0f%% of Tessary's first frame\n",
                 ratio, ratio <= 1 ? "met" : "MISSED", 100 * best[2] / best[0]);
-    std::printf("  Tessary without DirectWrite's start-up / GDI+ %.3f\n", (best[0] - best[2]) / best[1]);
+    std::printf("  Tessary without DirectWrite's start-up / GDI+ presenting twice %.3f\n", (best[0] - best[2]) / best[3]);
     return ratio <= 1 ? 0 : 2;
 }

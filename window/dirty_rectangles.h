@@ -8,11 +8,12 @@
 namespace tessary::window {
 
 // Every UpdateLayeredWindowIndirect call costs a fixed amount whatever its dirty rectangle (a kernel
-// transition and a compositor update on Windows; under Wine 4 to 9 ms), on top of a cost per pixel it
-// moves. Measured with bench_frame's presentation section, a call's fixed cost is worth about as much
-// as moving 600,000 pixels under Wine (a 16 x 16 update 4.3 ms, the whole 1280 x 800 window 12 ms).
-// A call is therefore counted as this many pixels; two pieces are sent as one rectangle when their
-// bounding box adds fewer pixels than that.
+// transition and a compositor update on Windows; 4 to 9 ms under Wine), on top of a cost per pixel it
+// moves. bench_frame's presentation section measures both: on 2 cores under Wine 8 a call's fixed
+// cost was worth 0.55 million pixels moved on a quiet machine (16 x 16 in 4.3 ms, the whole
+// 1280 x 800 window in 12 ms) and up to 1.1 million on a busy one. A call is counted as the lower
+// figure, so changes far apart on a large window still go separately; two pieces are sent as one
+// rectangle when their bounding box adds fewer pixels than that.
 inline constexpr int64_t kCallCostInPixels = int64_t(1) << 19; // 524,288
 // However scattered the changes, no presentation makes more calls than this.
 inline constexpr size_t kMaxCallsPerPresent = 4;
