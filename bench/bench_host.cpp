@@ -200,6 +200,25 @@ ID2D1BitmapRenderTarget* CreateRawTarget(int width, int height, ID2D1DCRenderTar
     return target;
 }
 
+void PresentRaw(ID2D1RenderTarget* target, HWND window, SIZE size, const RECT& dirty)
+{
+    ID2D1GdiInteropRenderTarget* interop = nullptr;
+    target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), reinterpret_cast<void**>(&interop));
+    target->BeginDraw();
+    HDC dc = nullptr;
+    if (interop && SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc))) {
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA, &dirty};
+        TimedUpdateLayeredWindowIndirect(window, &info);
+        const RECT nothing{0, 0, 0, 0};
+        interop->ReleaseDC(&nothing);
+    }
+    target->EndDraw();
+    if (interop)
+        interop->Release();
+}
+
 ID2D1Bitmap* BitmapOf(Class_ZkGraphicSurface* surface)
 {
     void* part = nullptr;

@@ -62,6 +62,9 @@ void ReleaseSurface(Class_ZkGraphicSurface* surface);
 // A GDI-compatible bitmap render target made as the library makes a surface's own target (grayscale
 // text), on a DC render target of the library's factory returned in *device; for the raw softd2d cases.
 ID2D1BitmapRenderTarget* CreateRawTarget(int width, int height, ID2D1DCRenderTarget** device);
+// The raw presentation of a finished target: its GDI-interop DC handed to one timed
+// UpdateLayeredWindowIndirect with `dirty`, per-pixel alpha and full opacity.
+void PresentRaw(ID2D1RenderTarget* target, HWND window, SIZE size, const RECT& dirty);
 // The bitmap of a surface's own target, with a reference.
 ID2D1Bitmap* BitmapOf(Class_ZkGraphicSurface* surface);
 

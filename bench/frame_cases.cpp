@@ -138,22 +138,7 @@ void DrawRawFrame(RawFrame& f, uint32_t phase)
         t->DrawTextLayout(D2D1_POINT_2F{float(at.x), float(at.y)}, f.labels[i], f.brush, D2D1_DRAW_TEXT_OPTIONS_NONE);
     }
     t->EndDraw();
-    ID2D1GdiInteropRenderTarget* interop = nullptr;
-    t->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget), reinterpret_cast<void**>(&interop));
-    t->BeginDraw();
-    HDC dc = nullptr;
-    if (interop && SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc))) {
-        SIZE size{kWidth, kHeight};
-        POINT source{0, 0};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA, &kClip};
-        TimedUpdateLayeredWindowIndirect(f.window, &info);
-        const RECT nothing{0, 0, 0, 0};
-        interop->ReleaseDC(&nothing);
-    }
-    t->EndDraw();
-    if (interop)
-        interop->Release();
+    PresentRaw(t, f.window, SIZE{kWidth, kHeight}, kClip);
 }
 
 } // namespace
