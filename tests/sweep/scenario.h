@@ -1,0 +1,37 @@
+// The host scenario of the failure sweep: every kind of object made and every operation that reaches
+// Direct2D called once or more, from initialise to a restart of the library, as a host drives
+// tessary.dll through its exports. Each status code is checked against what the operation documents
+// for the object's state; a clean run must succeed everywhere.
+#pragma once
+
+#include "fuzz/tessary_module.h"
+#include "support/softd2d_control.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweep {
+
+// What every run shares: the files it reads and the host's fonts and device-lost window.
+struct HostSetting {
+    std::wstring imagePath;
+    std::wstring fontPath;                  // a font whose family only the private collection knows; may be empty
+    const Gdiplus::Font* privateFont = nullptr; // that family, through GDI+'s own private collection
+    const Gdiplus::Font* systemFont = nullptr;
+    HWND deviceLostWindow = nullptr;
+};
+
+inline constexpr UINT kDeviceLostMessage = WM_APP + 7;
+
+struct RunResult {
+    std::vector<std::string> faults; // codes outside the documented set, and other broken promises
+    std::vector<uint32_t> pixels;    // every readback, in order; empty when the run did not read back
+    uint64_t fallible = 0;           // fallible softd2d calls made (by the readbacks too)
+    uint64_t endDraws = 0;           // EndDraw calls among them
+};
+
+// Runs the scenario once. `clean`: no failure is injected beyond the scenario's own device loss, so
+// every operation must succeed. `readBack`: the pixels of every object are read before it is released.
+RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, bool clean, bool readBack);
+
+} // namespace sweep
