@@ -1,6 +1,7 @@
 // InitializeTessaryInternal and UninitializeTessaryInternal: the shared factories come and go here.
 #include "frame/context.h"
 #include "frame/registries.h"
+#include "surface/brush_cache.h"
 #include "text/text_format_cache.h"
 #include <Tessary.h>
 #include <gdiplus.h>
@@ -78,6 +79,9 @@ extern "C" void UninitializeTessaryInternal()
     {
         GraphicsLockGuard lock;
         ReleaseAllTextFormats();
+        // A brush belongs to the factory that made it: one kept past it would draw nothing after a
+        // restart, and keep the old factory alive.
+        EmptyBrushCache();
     }
     c.initialised = 0;
     ReleaseAndNull(c.wicFactory);

@@ -1,4 +1,4 @@
-// The process-wide brush cache. Uninitialise leaves it alone; only a device loss empties it.
+// The process-wide brush cache. Uninitialise and device loss empty it.
 #include "surface/brush_cache.h"
 #include "surface/surface.h"
 #include <map>

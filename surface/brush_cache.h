@@ -11,8 +11,8 @@ namespace tessary {
 // be made. No reference is added: the cache keeps its own.
 ID2D1SolidColorBrush* CachedBrush(uint32_t colour, ID2D1RenderTarget* target);
 
-// Releases every cached brush. Only the device-loss rebuild empties the cache: its brushes were made on
-// targets of the lost device, and the redraw that follows makes new ones.
+// Releases every cached brush. The device-loss rebuild and uninitialise empty the cache: its brushes
+// were made on targets of the lost device or of the factory going away.
 void EmptyBrushCache();
 
 } // namespace tessary
