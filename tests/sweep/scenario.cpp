@@ -28,15 +28,20 @@ struct Codes {
     uint32_t code[3]{};
     int count = 0;
 };
-Codes MayFail(bool possible) { return possible ? Codes{ZK_OK, ZK_FAIL} : Codes{ZK_FAIL}; }
-Codes Succeeds(bool possible) { return possible ? Codes{ZK_OK} : Codes{ZK_FAIL}; }
+
+// Whether an object can draw: it is created and has an own target.
+enum Can { kCannot, kCan, kUnknown /* a rebuild that failed somewhere may or may not have made its target */ };
+Codes MayFail(Can can) { return can == kCannot ? Codes{ZK_FAIL} : Codes{ZK_OK, ZK_FAIL}; }
+Codes Succeeds(Can can) { return can == kCan ? Codes{ZK_OK} : can == kCannot ? Codes{ZK_FAIL} : Codes{ZK_OK, ZK_FAIL}; }
+Can Both(Can a, Can b) { return a == kCannot || b == kCannot ? kCannot : a == kCan && b == kCan ? kCan : kUnknown; }
 
 // One object as the host sees it, and what the library's answers so far say of it.
 struct Object {
     Class_ZkGraphicSurface* surface = nullptr; // holds the object's one reference
     Class_ZkWindow* window = nullptr;          // windows: the same object's window interface
     bool created = false;
-    bool drawable = false; // created, with an own target
+    Can target = kCannot; // an own target
+    Can Draws() const { return created ? target : kCannot; }
     CREATESTRUCTW block{}; // windows: the creation block, which must outlive Create
 };
 
@@ -108,6 +113,9 @@ private:
     // `got` must be one of `allowed`; a clean run must get the first.
     void Status(const char* op, uint32_t got, Codes allowed)
     {
+        if (trace_)
+            std::printf("  %s: 0x%x (fallible calls so far %llu)\n", op, got,
+                        (unsigned long long)SoftD2D().Counters().fallible);
         bool listed = false;
         for (int i = 0; i < allowed.count; ++i)
             listed = listed || allowed.code[i] == got;
@@ -134,7 +142,8 @@ private:
                                       nullptr, nullptr, SW_HIDE, 0};
         const uint32_t result = w.window->Create(&info);
         Status("window Create", result, {ZK_OK, ZK_FAIL, ZK_E_CREATE_WINDOW_FAILED});
-        w.created = w.drawable = result == ZK_OK;
+        w.created = result == ZK_OK;
+        w.target = w.created ? kCan : kCannot;
     }
 
     void NewSurface(Object& s, uint32_t width, uint32_t height, const Object* window = nullptr)
@@ -145,8 +154,9 @@ private:
         const Object& w = window ? *window : window_;
         const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, width, height, WindowKey(w)};
         const uint32_t result = s.surface->Create(&info);
-        Status("surface Create", result, MayFail(w.created));
-        s.created = s.drawable = result == ZK_OK;
+        Status("surface Create", result, MayFail(w.created ? kCan : kCannot));
+        s.created = result == ZK_OK;
+        s.target = s.created ? kCan : kCannot;
     }
 
     void NewImage(Object& i)
@@ -156,14 +166,15 @@ private:
             return Fault("CreateInstance_ZkImageD2D", "no object", 0);
         const ZkImageCreateInfo info{ZK_FOURCC_IMAGE, 28, 0, host_.imagePath.c_str(), WindowKey(window_)};
         const uint32_t result = i.surface->Create(&info);
-        Status("image Create", result, MayFail(window_.created));
-        i.created = i.drawable = result == ZK_OK;
+        Status("image Create", result, MayFail(window_.created ? kCan : kCannot));
+        i.created = result == ZK_OK;
+        i.target = i.created ? kCan : kCannot;
     }
 
     void Fill(Object& o, uint32_t colour, const RECT* rect)
     {
         if (o.surface)
-            Status("FillRect", o.surface->FillRect(colour, rect), MayFail(o.drawable));
+            Status("FillRect", o.surface->FillRect(colour, rect), MayFail(o.Draws()));
     }
 
     void Copy(const char* op, Object& from, Object& to, POINT at, int kind)
@@ -175,14 +186,15 @@ private:
             kind == 0   ? from.surface->DrawTo(to.surface, &at, nullptr, &drawn)
             : kind == 1 ? from.surface->DrawToAlpha(128, to.surface, &at, nullptr, &drawn)
                         : from.surface->DrawToScaled(to.surface, &at, 2.0, 1.5, nullptr, &drawn);
-        Status(op, result, Succeeds(from.drawable && to.drawable));
+        Status(op, result, Succeeds(Both(from.Draws(), to.Draws())));
     }
 
     void Present(Object& w)
     {
         if (w.window)
             Status("Present", w.window->Present(),
-                   {w.drawable ? ZK_OK : w.created ? ZK_FAIL : ZK_E_WINDOW_NOT_CREATED});
+                   !w.created ? Codes{ZK_E_WINDOW_NOT_CREATED} : w.target == kCan ? Codes{ZK_OK}
+                              : w.target == kCannot ? Codes{ZK_FAIL} : Codes{ZK_OK, ZK_FAIL});
     }
 
     // Surfaces, text, mask, GDI interop and GDI+ drawing, composed into the window and presented: what
@@ -197,9 +209,9 @@ private:
             const RECT blended{2, 2, 28, 20}, cleared{24, 0, 32, 6};
             Fill(c, kOrange, &blended);
             Status("SetClipRegion", c.surface->SetClipRegion(nullptr), {ZK_OK});
-            Status("ClearRect", c.surface->ClearRect(&cleared, kRed), Succeeds(c.drawable));
+            Status("ClearRect", c.surface->ClearRect(&cleared, kRed), Succeeds(c.Draws()));
             SetRectRgn(clip->handle, 0, 18, 6, 24);
-            Status("ClearRegion", c.surface->ClearRegion(clip), Succeeds(c.drawable));
+            Status("ClearRegion", c.surface->ClearRegion(clip), Succeeds(c.Draws()));
             DeleteRegion(clip);
             Text(c, POINT{1, 1}, host_.privateFont, L"Ag");
             Text(c, POINT{1, 12}, host_.systemFont, L"Sw");
@@ -220,7 +232,7 @@ private:
         }
         Object& w = window_;
         if (w.surface)
-            Status("ClearRect", w.surface->ClearRect(nullptr, kDark), Succeeds(w.drawable));
+            Status("ClearRect", w.surface->ClearRect(nullptr, kDark), Succeeds(w.Draws()));
         if (c.surface && c.created) {
             const RECT blit{0, 0, 24, 20};
             Status("SetBltRect", c.surface->SetBltRect(&blit), {ZK_OK});
@@ -237,8 +249,8 @@ private:
     void Text(Object& o, POINT at, const Gdiplus::Font* font, const wchar_t* text)
     {
         RECT measured{}, drawn{};
-        Status("MeasureText", o.surface->MeasureText(&measured, text, font), Succeeds(o.created));
-        Status("DrawText", o.surface->DrawText(&at, kInk, text, font, 0, 0, &drawn), Succeeds(o.created));
+        Status("MeasureText", o.surface->MeasureText(&measured, text, font), Succeeds(o.created ? kCan : kCannot));
+        Status("DrawText", o.surface->DrawText(&at, kInk, text, font, 0, 0, &drawn), Succeeds(o.created ? kCan : kCannot));
     }
 
     void Mask(Object& o)
@@ -247,12 +259,12 @@ private:
         uint8_t* bits = nullptr;
         int32_t width = 0, height = 0, stride = 0;
         const uint32_t locked = o.surface->LockAlphaMask(&left, &bits, &width, &height, &stride);
-        Status("LockAlphaMask", locked, MayFail(o.created));
+        Status("LockAlphaMask", locked, MayFail(o.created ? kCan : kCannot));
         if (locked == ZK_OK)
             for (int32_t y = 0; y < height; ++y)
                 for (int32_t x = 0; x < width; ++x)
                     bits[y * stride + x] = uint8_t(x * 40);
-        Status("UnlockAlphaMask", o.surface->UnlockAlphaMask(), Succeeds(locked == ZK_OK));
+        Status("UnlockAlphaMask", o.surface->UnlockAlphaMask(), Succeeds(locked == ZK_OK ? kCan : kCannot));
     }
 
     // The picture read back through GDI interop as a region; in a clean run its bounds are compared.
@@ -260,7 +272,7 @@ private:
     {
         uint32_t value = 7;
         HRGN region = o.surface->CreateAlphaRegion(100, &value);
-        if ((region != nullptr) != o.drawable || value != (region ? 2u : 7u))
+        if ((o.Draws() != kUnknown && (region != nullptr) != (o.Draws() == kCan)) || value != (region ? 2u : 7u))
             Fault("CreateAlphaRegion", "region or value against the surface's state", value);
         if (!region)
             return;
@@ -297,12 +309,13 @@ private:
         const SIZE client{72, 52};
         const uint32_t sized = w.window->SetClientSize(&client, 0);
         Status("SetClientSize", sized, {c ? ZK_OK : ZK_E_WINDOW_NOT_CREATED, ZK_FAIL});
-        w.created = w.drawable = c && sized == ZK_OK;
+        w.created = c && sized == ZK_OK;
+        w.target = w.created ? kCan : kCannot;
         if (canvas_.surface) {
             const SIZE size{36, 28};
             const uint32_t resized = canvas_.surface->Resize(&size);
-            Status("Resize", resized, MayFail(canvas_.created));
-            canvas_.drawable = resized == ZK_OK;
+            Status("Resize", resized, MayFail(canvas_.created ? kCan : kCannot));
+            canvas_.target = resized == ZK_OK ? kCan : kCannot;
         }
         Paint();
     }
@@ -316,7 +329,7 @@ private:
                 device->ReleaseTextFormats();
                 device->Release();
             }
-        if (!window_.drawable)
+        if (window_.Draws() != kCan)
             return;
         SoftD2D().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET);
         const RECT corner{0, 0, 4, 4};
@@ -336,12 +349,15 @@ private:
             Fault("device loss", "no device-lost message", 0);
         if (!lost)
             return;
-        for (int attempt = 0; attempt < 3; ++attempt) { // the host may try again
-            const uint32_t rebuilt = t_.onDeviceLost();
+        uint32_t rebuilt = 0;
+        for (int attempt = 0; attempt < 3 && rebuilt != 1; ++attempt) { // the host may try again
+            rebuilt = t_.onDeviceLost();
             Status("OnDeviceLostTessaryInternal", rebuilt, {1, 0});
-            if (rebuilt == 1)
-                break;
         }
+        // Every object rebuilt made its target; after a failed walk, one without may have made one.
+        for (Object* o : {&window_, &canvas_, &gdiplus_, &image_})
+            if (o->created && o->target != kCan)
+                o->target = rebuilt == 1 ? kCan : kUnknown;
         restarted_ ? PaintRestarted() : Paint();
     }
 
@@ -435,6 +451,7 @@ private:
     const HostSetting& host_;
     const bool clean_, readBack_;
     bool restarted_ = false;
+    const bool trace_ = GetEnvironmentVariableW(L"TESSARY_SWEEP_TRACE", nullptr, 0) > 0;
     Object window_, canvas_, gdiplus_, image_;
     RunResult result_;
 };
