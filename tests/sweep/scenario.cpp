@@ -78,6 +78,7 @@ public:
         if (!host_.fontPath.empty())
             t_.addPrivateFont(host_.fontPath.c_str());
         NewWindow(window_, 64, 48);
+        NewWindow(popup_, 24, 16); // a second device: the rebuild walks both windows
         NewSurface(canvas_, 32, 24);
         NewSurface(gdiplus_, 16, 16);
         NewImage(image_);
@@ -88,9 +89,9 @@ public:
         Reshape();
         HandleDeviceLoss(false);
         LoseDevice();
-        for (Object* o : {&window_, &canvas_, &gdiplus_, &image_})
+        for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
             ReadBack(*o);
-        for (Object* o : {&canvas_, &gdiplus_, &image_, &window_})
+        for (Object* o : {&canvas_, &gdiplus_, &image_, &window_, &popup_})
             Release(*o);
         if (!host_.fontPath.empty())
             t_.removePrivateFont(host_.fontPath.c_str());
@@ -229,6 +230,12 @@ private:
                 Gdiplus::SolidBrush brush(Gdiplus::Color(255, 0xF0, 0x8A, 0x3A));
                 graphics.FillRectangle(&brush, 4, 4, 8, 8);
             }
+            AlphaRegion(gdiplus_); // ends the pass, which uploads the GDI+ pixels
+        }
+        if (popup_.surface) {
+            Status("ClearRect", popup_.surface->ClearRect(nullptr, kDark), Succeeds(popup_.Draws()));
+            Text(popup_, POINT{2, 2}, host_.systemFont, L"Pop");
+            Present(popup_);
         }
         Object& w = window_;
         if (w.surface)
@@ -355,7 +362,7 @@ private:
             Status("OnDeviceLostTessaryInternal", rebuilt, {1, 0});
         }
         // Every object rebuilt made its target; after a failed walk, one without may have made one.
-        for (Object* o : {&window_, &canvas_, &gdiplus_, &image_})
+        for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
             if (o->created && o->target != kCan)
                 o->target = rebuilt == 1 ? kCan : kUnknown;
         restarted_ ? PaintRestarted() : Paint();
@@ -452,7 +459,7 @@ private:
     const bool clean_, readBack_;
     bool restarted_ = false;
     const bool trace_ = GetEnvironmentVariableW(L"TESSARY_SWEEP_TRACE", nullptr, 0) > 0;
-    Object window_, canvas_, gdiplus_, image_;
+    Object window_, popup_, canvas_, gdiplus_, image_;
     RunResult result_;
 };
 

@@ -15,8 +15,8 @@ namespace sweep {
 // What every run shares: the files it reads and the host's fonts and device-lost window.
 struct HostSetting {
     std::wstring imagePath;
-    std::wstring fontPath;                  // a font whose family only the private collection knows; may be empty
-    const Gdiplus::Font* privateFont = nullptr; // that family, through GDI+'s own private collection
+    std::wstring fontPath;                      // a font file of the host's own; empty without one
+    const Gdiplus::Font* privateFont = nullptr; // its family, through GDI+'s private collection
     const Gdiplus::Font* systemFont = nullptr;
     HWND deviceLostWindow = nullptr;
 };

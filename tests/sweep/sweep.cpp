@@ -13,10 +13,8 @@
 #include "host/bitmap_file.h"
 #include "sweep/scenario.h"
 #include <gdiplus.h>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -52,55 +50,35 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* e)
     ExitProcess(2);
 }
 
-// A copy of Liberation Mono whose family is "Sweepfaces Mono": GDI does not know it, so the library
-// takes it from its private collection. Empty when the font is not installed.
-std::wstring WritePrivateFont(const std::wstring& folder)
+// Bytes in use on every heap of the process. Once the platform's caches are filled, a clean run leaves
+// exactly as much as the one before it.
+size_t HeapInUse()
 {
-    std::vector<uint8_t> font;
-    if (FILE* in = _wfopen(L"Z:\\usr\\share\\fonts\\truetype\\liberation\\LiberationMono-Regular.ttf", L"rb")) {
-        uint8_t buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, in)) > 0;)
-            font.insert(font.end(), buffer, buffer + n);
-        fclose(in);
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    size_t bytes = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        PROCESS_HEAP_ENTRY entry{};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                bytes += entry.cbData;
+        HeapUnlock(heaps[i]);
     }
-    const auto u16 = [&](size_t at) { return size_t(font[at]) << 8 | font[at + 1]; };
-    const auto u32 = [&](size_t at) { return u16(at) << 16 | u16(at + 2); };
-    if (font.size() < 12)
-        return {};
-    // Every "Liberation" in the name table, in one-byte and UTF-16BE records alike, becomes "Sweepfaces".
-    for (size_t table = 12; table + 16 <= font.size() && table < 12 + 16 * u16(4); table += 16) {
-        if (std::memcmp(&font[table], "name", 4) != 0)
-            continue;
-        const size_t begin = u32(table + 8), end = std::min(font.size(), begin + u32(table + 12));
-        for (int width = 1; width <= 2; ++width)
-            for (size_t at = begin; at + 10 * width <= end; ++at) {
-                bool match = true;
-                for (int k = 0; k < 10 && match; ++k)
-                    match = font[at + k * width + width - 1] == uint8_t("Liberation"[k]) &&
-                            (width == 1 || font[at + k * width] == 0);
-                for (int k = 0; k < 10 && match; ++k)
-                    font[at + k * width + width - 1] = uint8_t("Sweepfaces"[k]);
-            }
-    }
-    const std::wstring path = folder + L"tessary-sweep-font.ttf";
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    if (!out)
-        return {};
-    fwrite(font.data(), 1, font.size(), out);
-    fclose(out);
-    return path;
+    return bytes;
 }
 
 struct Sweep {
     const tessary_test::TessaryModule& tessary;
     const sweep::HostSetting& host;
     std::vector<uint32_t> reference;
+    size_t heapAfterCleanRun = 0; // 0 until the platform's caches are filled
     int faults = 0;
 
-    void Report(const char* label, const std::vector<std::string>& found)
+    void Report(const std::string& label, const std::vector<std::string>& found)
     {
         for (const std::string& fault : found)
-            std::printf("FAULT %s: %s\n", label, fault.c_str());
+            std::printf("FAULT %s: %s\n", label.c_str(), fault.c_str());
         faults += int(found.size());
     }
 
@@ -129,7 +107,8 @@ struct Sweep {
     }
 
     // A clean run with its pixels read back; it must show the reference pixels when there are some.
-    std::vector<std::string> CleanRun()
+    // `grown`: the bytes it left on the heaps beyond the clean run before it.
+    std::vector<std::string> CleanRun(size_t* grown = nullptr)
     {
         sweep::RunResult run = sweep::RunScenario(tessary, host, true, true);
         if (reference.empty())
@@ -138,31 +117,63 @@ struct Sweep {
             run.faults.emplace_back("a clean run gives other pixels than the first clean run");
         for (std::string& fault : AfterRun())
             run.faults.push_back("after a clean run: " + fault);
+        const size_t heap = HeapInUse();
+        if (grown)
+            *grown = heap > heapAfterCleanRun ? heap - heapAfterCleanRun : 0;
+        heapAfterCleanRun = heap;
         return run.faults;
     }
 
-    // Runs 1 + (last - first) / every failing runs of `phase`; the count of faulty ones.
+    // The failing run of call `n` and the clean run after it; their faults, and the heap's growth.
+    std::vector<std::string> Case(const Phase& phase, uint64_t n, size_t* grown)
+    {
+        g_call = n;
+        SoftD2D().failNthCall(phase.calls, n, phase.failure);
+        sweep::RunResult run = sweep::RunScenario(tessary, host, false, false);
+        const uint64_t made = phase.calls == SOFTD2D_CALLS_END_DRAW ? run.endDraws : run.fallible;
+        if (made < n)
+            run.faults.emplace_back("the call to fail was never made: the scenario is not deterministic");
+        for (std::string& fault : AfterRun())
+            run.faults.push_back("after the failing run: " + fault);
+        for (std::string& fault : CleanRun(grown))
+            run.faults.push_back("clean run after it: " + fault);
+        return run.faults;
+    }
+
+    // Sweeps calls first, first + every, ... up to last of `phase`; the count of cases with faults. The
+    // platform's allocator grows now and then by itself, so a case after which the heap grew is run
+    // twice more, and it leaks only when the heap grows again each time.
     int Run(const Phase& phase, uint64_t first, uint64_t last)
     {
         g_phase = &phase;
         int faulty = 0;
-        for (g_call = first; g_call <= last; g_call += g_every) {
-            SoftD2D().failNthCall(phase.calls, g_call, phase.failure);
-            sweep::RunResult run = sweep::RunScenario(tessary, host, false, false);
-            const uint64_t made = phase.calls == SOFTD2D_CALLS_END_DRAW ? run.endDraws : run.fallible;
-            if (made < g_call)
-                run.faults.emplace_back("the call to fail was never made: the scenario is not deterministic");
-            for (std::string& fault : AfterRun())
-                run.faults.push_back("after the failing run: " + fault);
-            for (std::string& fault : CleanRun())
-                run.faults.push_back("clean run after it: " + fault);
-            char label[96];
-            std::snprintf(label, sizeof label, "%s %s %llu", phase.name, phase.what, (unsigned long long)g_call);
-            Report(label, run.faults);
-            faulty += !run.faults.empty();
+        std::vector<uint64_t> grew;
+        for (uint64_t n = first; n <= last; n += g_every) {
+            size_t grown = 0;
+            const std::vector<std::string> found = Case(phase, n, &grown);
+            faulty += Report(phase, n, found);
+            if (grown)
+                grew.push_back(n);
+        }
+        for (uint64_t n : grew) {
+            size_t again = 0, third = 0;
+            std::vector<std::string> found = Case(phase, n, &again);
+            const std::vector<std::string> more = Case(phase, n, &third);
+            found.insert(found.end(), more.begin(), more.end());
+            if (again && third)
+                found.push_back("the heap grows by " + std::to_string(third) + " bytes each time");
+            faulty += Report(phase, n, found);
         }
         g_phase = nullptr;
         return faulty;
+    }
+
+    int Report(const Phase& phase, uint64_t n, const std::vector<std::string>& found)
+    {
+        char label[96];
+        std::snprintf(label, sizeof label, "%s %s %llu", phase.name, phase.what, (unsigned long long)n);
+        Report(label, found);
+        return found.empty() ? 0 : 1;
     }
 };
 
@@ -202,10 +213,15 @@ int wmain(int argc, wchar_t** argv)
         picture[i] = i % 3 ? 0xFF5A5A5Au + uint32_t(i) * 0x030201u : 0x80FF8000u;
     sweep::HostSetting host;
     host.imagePath = WriteBitmapFile((std::wstring(folder) + L"tessary-sweep.bmp").c_str(), 8, 6, picture.data());
-    host.fontPath = WritePrivateFont(folder);
+    // A font file the host carries with it, known to the library through Tessary_AddPrivateFont and to
+    // GDI+ through a private collection. Where GDI does not know the family (Windows without it
+    // installed), the library takes it from its private collection; under Wine GDI+ makes it known to
+    // GDI (fonts of AddFontMemResourceEx are enumerable there), and it comes from the system collection.
+    host.fontPath = L"Z:\\usr\\share\\fonts\\truetype\\liberation\\LiberationMono-Regular.ttf";
     Gdiplus::PrivateFontCollection collection;
-    collection.AddFontFile(host.fontPath.c_str());
-    const Gdiplus::FontFamily family(L"Sweepfaces Mono", &collection);
+    if (collection.AddFontFile(host.fontPath.c_str()) != Gdiplus::Ok)
+        host.fontPath.clear();
+    const Gdiplus::FontFamily family(L"Liberation Mono", &collection);
     const Gdiplus::Font privateFont(&family, 11.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     const Gdiplus::Font systemFont(L"Liberation Sans", 11.0f, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
     host.privateFont = privateFont.GetLastStatus() == Gdiplus::Ok ? &privateFont : nullptr;
@@ -214,14 +230,16 @@ int wmain(int argc, wchar_t** argv)
     if (!host.privateFont)
         std::printf("Liberation Mono is not installed: text is drawn in the system's fonts only\n");
 
-    Sweep sweep{tessary, host, {}, 0};
+    Sweep sweep{tessary, host, {}, 0, 0};
     sweep::RunResult counted = sweep::RunScenario(tessary, host, true, false);
     for (std::string& fault : sweep.AfterRun())
         counted.faults.push_back("after it: " + fault);
     sweep.Report("counting run", counted.faults);
     const uint64_t fallible = counted.fallible, endDraws = counted.endDraws;
-    sweep.Report("first clean run", sweep.CleanRun());
-    sweep.Report("second clean run", sweep.CleanRun());
+    for (const char* run : {"first clean run", "second clean run", "third clean run"}) {
+        sweep.heapAfterCleanRun = 0; // the platform fills caches of its own over the first few runs
+        sweep.Report(run, sweep.CleanRun());
+    }
     std::printf("scenario: %llu fallible softd2d calls, %llu of them EndDraw; %zu values read back\n",
                 (unsigned long long)fallible, (unsigned long long)endDraws, sweep.reference.size());
     for (const Phase& phase : kPhases) {
@@ -237,8 +255,6 @@ int wmain(int argc, wchar_t** argv)
     }
     DestroyWindow(host.deviceLostWindow);
     DeleteFileW(host.imagePath.c_str());
-    if (!host.fontPath.empty())
-        DeleteFileW(host.fontPath.c_str());
     std::printf(sweep.faults ? "%d faults\n" : "no fault\n", sweep.faults);
     return sweep.faults ? 1 : 0;
 }
