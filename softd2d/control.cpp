@@ -24,9 +24,10 @@ struct CreateFailure {
     HRESULT result;
 };
 
-// A failure armed for the `remaining`th call of a set from now; 0: none armed.
+// `count` failures armed for the calls of a set after the next `skip`; count 0: none armed.
 struct NthFailure {
-    UINT64 remaining;
+    UINT64 skip;
+    UINT64 count;
     HRESULT result;
 };
 
@@ -51,15 +52,21 @@ void RemoveEndDrawFailure(int i) {
     g_endDraw[i] = g_endDraw[--g_endDrawCount];
 }
 
-// Counts one fallible call and steps the armed countdowns it belongs to; the failure of a countdown
-// that ends here, or S_OK. Called under g_lock.
+// Counts one fallible call and steps the armed failures of the sets it belongs to; the failure that
+// falls on it, or S_OK. Called under g_lock.
 HRESULT StepNthFailures(bool endDraw) {
     g_calls[static_cast<int>(Call::Fallible)].fetch_add(1, std::memory_order_relaxed);
     HRESULT result = S_OK;
     for (int set = 0; set < SOFTD2D_CALL_SET_COUNT; ++set) {
         if (set == SOFTD2D_CALLS_END_DRAW && !endDraw) continue;
         NthFailure& f = g_nth[set];
-        if (f.remaining && --f.remaining == 0 && SUCCEEDED(result)) result = f.result;
+        if (f.count == 0) continue;
+        if (f.skip) {
+            --f.skip;
+        } else {
+            --f.count;
+            if (SUCCEEDED(result)) result = f.result;
+        }
     }
     return result;
 }
@@ -143,10 +150,10 @@ HRESULT WINAPI SoftD2D_FailNextCreate(SoftD2DResourceKind kind, UINT32 count, HR
     return S_OK;
 }
 
-HRESULT WINAPI SoftD2D_FailNthCall(SoftD2DCallSet set, UINT64 n, HRESULT result) {
+HRESULT WINAPI SoftD2D_FailNthCall(SoftD2DCallSet set, UINT64 n, UINT64 count, HRESULT result) {
     if (set < 0 || set >= SOFTD2D_CALL_SET_COUNT || SUCCEEDED(result)) return E_INVALIDARG;
     std::lock_guard<std::mutex> hold(g_lock);
-    g_nth[set] = {n, result};
+    g_nth[set] = n ? NthFailure{n - 1, count, result} : NthFailure{0, 0, S_OK};
     return S_OK;
 }
 
@@ -154,7 +161,7 @@ void WINAPI SoftD2D_ClearFailures(void) {
     std::lock_guard<std::mutex> hold(g_lock);
     g_endDrawCount = 0;
     for (CreateFailure& f : g_create) f = {0, S_OK};
-    for (NthFailure& f : g_nth) f = {0, S_OK};
+    for (NthFailure& f : g_nth) f = {0, 0, S_OK};
 }
 
 HRESULT WINAPI SoftD2D_ReadCounters(SoftD2DCounters* counters) {

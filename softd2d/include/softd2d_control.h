@@ -51,11 +51,12 @@ typedef HRESULT(WINAPI* PFN_SoftD2D_FailNextEndDraw)(IUnknown* target, UINT32 co
 /* The next `count` creations of resources of `kind` fail with `result`. */
 typedef HRESULT(WINAPI* PFN_SoftD2D_FailNextCreate)(SoftD2DResourceKind kind, UINT32 count, HRESULT result);
 
-/* The `n`th call of `set` from now (1: the next one) fails with `result` instead of doing its
- * work: a creation gives no object, a copy copies nothing, GetDC gives no DC, ReleaseDC keeps
- * the DC out, EndDraw ends the pass as usual and returns `result`. One failure is armed per set;
- * n = 0 disarms it. E_INVALIDARG for an unknown set, or a result that is not a failure. */
-typedef HRESULT(WINAPI* PFN_SoftD2D_FailNthCall)(SoftD2DCallSet set, UINT64 n, HRESULT result);
+/* The `n`th call of `set` from now (1: the next one) and the `count` - 1 calls of the set after it
+ * fail with `result` instead of doing their work: a creation gives no object, a copy copies
+ * nothing, GetDC gives no DC, ReleaseDC keeps the DC out, EndDraw ends the pass as usual and
+ * returns `result`. One such run of failures is armed per set; n = 0 or count = 0 disarms it.
+ * E_INVALIDARG for an unknown set, or a result that is not a failure. */
+typedef HRESULT(WINAPI* PFN_SoftD2D_FailNthCall)(SoftD2DCallSet set, UINT64 n, UINT64 count, HRESULT result);
 
 /* Drops every pending injected failure. */
 typedef void(WINAPI* PFN_SoftD2D_ClearFailures)(void);

@@ -72,7 +72,7 @@ public:
 
     RunResult Run()
     {
-        const SoftD2DCounters start = SoftD2D().Counters();
+        start_ = SoftD2D().Counters();
         Status("InitializeTessaryInternal", t_.initialize(), {1, 0});
         t_.setDeviceLostHandler(host_.deviceLostWindow, kDeviceLostMessage);
         if (!host_.fontPath.empty())
@@ -98,8 +98,8 @@ public:
         t_.uninitialize();
         Restart(); // last: the library must start afresh in a process it ran in before
         const SoftD2DCounters end = SoftD2D().Counters();
-        result_.fallible = end.fallible - start.fallible;
-        result_.endDraws = end.endDraw - start.endDraw;
+        result_.fallible = end.fallible - start_.fallible;
+        result_.endDraws = end.endDraw - start_.endDraw;
         return std::move(result_);
     }
 
@@ -274,7 +274,8 @@ private:
         Status("UnlockAlphaMask", o.surface->UnlockAlphaMask(), Succeeds(locked == ZK_OK ? kCan : kCannot));
     }
 
-    // The picture read back through GDI interop as a region; in a clean run its bounds are compared.
+    // The picture read back through GDI interop as a region, whose bounds are compared from the redraw
+    // after the scripted device loss on.
     void AlphaRegion(Object& o)
     {
         uint32_t value = 7;
@@ -285,7 +286,7 @@ private:
             return;
         RECT box{};
         GetRgnBox(region, &box);
-        if (readBack_)
+        if (readBack_ && recording_)
             result_.pixels.insert(result_.pixels.end(), {uint32_t(box.left), uint32_t(box.top), uint32_t(box.right),
                                                         uint32_t(box.bottom)});
         DeleteObject(region);
@@ -331,6 +332,9 @@ private:
     // every target rebuilt and redraws.
     void LoseDevice()
     {
+        const SoftD2DCounters now = SoftD2D().Counters();
+        result_.fallibleBeforeLoss = now.fallible - start_.fallible;
+        result_.endDrawsBeforeLoss = now.endDraw - start_.endDraw;
         if (canvas_.surface)
             if (auto* device = static_cast<Class_ZkSurfaceDevice*>(Query(canvas_, ZK_FOURCC_SURFACE_IMPL))) {
                 device->ReleaseTextFormats();
@@ -342,11 +346,16 @@ private:
         const RECT corner{0, 0, 4, 4};
         Fill(window_, kRed, &corner);
         Present(window_);
-        HandleDeviceLoss(clean_);
+        recording_ = true;
+        bool whole = HandleDeviceLoss(clean_);
+        for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
+            whole = whole && o->Draws() == kCan;
+        result_.recovered = whole;
     }
 
     // The host's message loop: a device-lost message has every target rebuilt and everything redrawn.
-    void HandleDeviceLoss(bool expected)
+    // True when a loss was heard of and every target rebuilt.
+    bool HandleDeviceLoss(bool expected)
     {
         MSG message;
         bool lost = false;
@@ -355,7 +364,7 @@ private:
         if (expected && !lost)
             Fault("device loss", "no device-lost message", 0);
         if (!lost)
-            return;
+            return false;
         uint32_t rebuilt = 0;
         for (int attempt = 0; attempt < 3 && rebuilt != 1; ++attempt) { // the host may try again
             rebuilt = t_.onDeviceLost();
@@ -366,6 +375,7 @@ private:
             if (o->created && o->target != kCan)
                 o->target = rebuilt == 1 ? kCan : kUnknown;
         restarted_ ? PaintRestarted() : Paint();
+        return rebuilt == 1;
     }
 
     void* Query(Object& o, uint32_t fourcc)
@@ -458,6 +468,8 @@ private:
     const HostSetting& host_;
     const bool clean_, readBack_;
     bool restarted_ = false;
+    bool recording_ = false; // alpha regions are read back from the redraw after the scripted loss on
+    SoftD2DCounters start_{};
     const bool trace_ = GetEnvironmentVariableW(L"TESSARY_SWEEP_TRACE", nullptr, 0) > 0;
     Object window_, popup_, canvas_, gdiplus_, image_;
     RunResult result_;

@@ -28,10 +28,15 @@ struct RunResult {
     std::vector<uint32_t> pixels;    // every readback, in order; empty when the run did not read back
     uint64_t fallible = 0;           // fallible softd2d calls made (by the readbacks too)
     uint64_t endDraws = 0;           // EndDraw calls among them
+    uint64_t fallibleBeforeLoss = 0; // the same, before the scenario's own device loss
+    uint64_t endDrawsBeforeLoss = 0;
+    bool recovered = false; // every object created and rebuilt after that loss, and drawn again
 };
 
 // Runs the scenario once. `clean`: no failure is injected beyond the scenario's own device loss, so
 // every operation must succeed. `readBack`: the pixels of every object are read before it is released.
+// After a failure before the scenario's own device loss, a recovered run must show the clean run's
+// pixels: the rebuild and the redraw leave nothing of what failed.
 RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, bool clean, bool readBack);
 
 } // namespace sweep

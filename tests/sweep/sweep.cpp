@@ -1,14 +1,17 @@
 // The failure sweep, in the manner of SQLite's out-of-memory and I/O-error tests. A clean run of the
-// host scenario, without reading pixels back, counts the fallible softd2d calls the library makes; then, for each call N, one run
-// with the Nth failing (E_OUTOFMEMORY: a creation gives no object, any other call an error), and for
-// each EndDraw N one run with the Nth reporting D2DERR_RECREATE_TARGET. After every such run: no
-// crash, only documented status codes, no softd2d object alive once the host has released everything
-// and uninitialised, the graphics lock free, no library window left; and the same library then runs
-// the scenario clean, with the pixels of the first clean run.
+// host scenario, without reading pixels back, counts the fallible softd2d calls the library makes.
+// Then, in four phases, one run per call N: the Nth fallible call fails (E_OUTOFMEMORY: a creation
+// gives no object, any other call an error); the Nth EndDraw reports D2DERR_RECREATE_TARGET; every
+// fallible call from the Nth on fails (SQLite's persistent failure); every EndDraw from the Nth on
+// reports the lost device. After every such run: no crash, only documented status codes, no softd2d
+// object alive once the host has released everything and uninitialised, the graphics lock free, no
+// library window left, no heap growth that repeats; after a single failure before the scenario's own
+// device loss, the pixels of a clean run once the host has rebuilt and redrawn; and the same library
+// then runs the scenario clean, with the pixels of the first clean run.
 //
-//   tessary_sweep [--every K] [--phase fail|lost] [--first N] [--last N]
+//   tessary_sweep [--every K] [--phase fail|lost|persist|gone] [--first N] [--last N]
 //
-// sweeps every Kth call from N (default: every call, both phases). Exit status 0: no fault; 1: faults;
+// sweeps every Kth call from N (default: every call, every phase). Exit status 0: no fault; 1: faults;
 // 2: a crash, after a line "resume: ..." naming the arguments that go on after it.
 #include "host/bitmap_file.h"
 #include "sweep/scenario.h"
@@ -27,12 +30,17 @@ struct Phase {
     const char* name;
     const wchar_t* option;
     SoftD2DCallSet calls;
+    uint64_t count; // calls failing from the Nth on
     HRESULT failure;
     const char* what;
 };
 constexpr Phase kPhases[] = {
-    {"fail", L"fail", SOFTD2D_CALLS_FALLIBLE, E_OUTOFMEMORY, "E_OUTOFMEMORY at fallible call"},
-    {"lost", L"lost", SOFTD2D_CALLS_END_DRAW, HRESULT(D2DERR_RECREATE_TARGET), "D2DERR_RECREATE_TARGET at EndDraw"},
+    {"fail", L"fail", SOFTD2D_CALLS_FALLIBLE, 1, E_OUTOFMEMORY, "E_OUTOFMEMORY at fallible call"},
+    {"lost", L"lost", SOFTD2D_CALLS_END_DRAW, 1, HRESULT(D2DERR_RECREATE_TARGET), "D2DERR_RECREATE_TARGET at EndDraw"},
+    {"persist", L"persist", SOFTD2D_CALLS_FALLIBLE, UINT64_MAX, E_OUTOFMEMORY,
+     "E_OUTOFMEMORY at every fallible call from"},
+    {"gone", L"gone", SOFTD2D_CALLS_END_DRAW, UINT64_MAX, HRESULT(D2DERR_RECREATE_TARGET),
+     "D2DERR_RECREATE_TARGET at every EndDraw from"},
 };
 
 const Phase* g_phase = nullptr;
@@ -71,8 +79,11 @@ size_t HeapInUse()
 struct Sweep {
     const tessary_test::TessaryModule& tessary;
     const sweep::HostSetting& host;
-    std::vector<uint32_t> reference;
+    sweep::RunResult counted;         // the counting run
+    std::vector<uint32_t> reference; // the pixels of the first clean run
+    int compared = 0;                // failing runs whose pixels were compared after their recovery
     size_t heapAfterCleanRun = 0; // 0 until the platform's caches are filled
+    LONG liveLeaked = 0;          // softd2d objects leaked by earlier runs
     int faults = 0;
 
     void Report(const std::string& label, const std::vector<std::string>& found)
@@ -90,8 +101,11 @@ struct Sweep {
         MSG message;
         while (PeekMessageW(&message, host.deviceLostWindow, 0, 0, PM_REMOVE)) {
         }
-        if (const LONG live = SoftD2D().liveObjectCount())
-            found.push_back("softd2d objects alive after uninitialise: " + std::to_string(live));
+        // None should be alive; one a run leaked is reported after that run alone.
+        const LONG live = SoftD2D().liveObjectCount();
+        if (live > liveLeaked)
+            found.push_back("softd2d objects alive after uninitialise: " + std::to_string(live - liveLeaked));
+        liveLeaked = live;
         if (FindWindowW(L"TessarySweepWindow", nullptr))
             found.emplace_back("a library window outlived its object");
         // Another thread must get the graphics lock: the walk takes it, and finds nothing to rebuild.
@@ -124,15 +138,20 @@ struct Sweep {
         return run.faults;
     }
 
-    // The failing run of call `n` and the clean run after it; their faults, and the heap's growth.
+    // The failing run of call `n` and the clean run after it; their faults, and the heap's growth. A
+    // call before the scenario's device loss is read back after the rebuild and compared when the
+    // run recovered.
     std::vector<std::string> Case(const Phase& phase, uint64_t n, size_t* grown)
     {
         g_call = n;
-        SoftD2D().failNthCall(phase.calls, n, phase.failure);
-        sweep::RunResult run = sweep::RunScenario(tessary, host, false, false);
-        const uint64_t made = phase.calls == SOFTD2D_CALLS_END_DRAW ? run.endDraws : run.fallible;
-        if (made < n)
+        const bool end = phase.calls == SOFTD2D_CALLS_END_DRAW;
+        const bool beforeLoss = phase.count == 1 && n <= (end ? counted.endDrawsBeforeLoss : counted.fallibleBeforeLoss);
+        SoftD2D().failNthCall(phase.calls, n, phase.count, phase.failure);
+        sweep::RunResult run = sweep::RunScenario(tessary, host, false, beforeLoss);
+        if ((end ? run.endDraws : run.fallible) < n)
             run.faults.emplace_back("the call to fail was never made: the scenario is not deterministic");
+        if (beforeLoss && run.recovered && ++compared && run.pixels != reference)
+            run.faults.emplace_back("after the rebuild and the redraw the pixels differ from a clean run's");
         for (std::string& fault : AfterRun())
             run.faults.push_back("after the failing run: " + fault);
         for (std::string& fault : CleanRun(grown))
@@ -155,6 +174,7 @@ struct Sweep {
             if (grown)
                 grew.push_back(n);
         }
+        const int comparedFirstTime = compared;
         for (uint64_t n : grew) {
             size_t again = 0, third = 0;
             std::vector<std::string> found = Case(phase, n, &again);
@@ -164,6 +184,7 @@ struct Sweep {
                 found.push_back("the heap grows by " + std::to_string(third) + " bytes each time");
             faulty += Report(phase, n, found);
         }
+        compared = comparedFirstTime;
         g_phase = nullptr;
         return faulty;
     }
@@ -230,28 +251,31 @@ int wmain(int argc, wchar_t** argv)
     if (!host.privateFont)
         std::printf("Liberation Mono is not installed: text is drawn in the system's fonts only\n");
 
-    Sweep sweep{tessary, host, {}, 0, 0};
-    sweep::RunResult counted = sweep::RunScenario(tessary, host, true, false);
+    Sweep sweep{tessary, host, sweep::RunScenario(tessary, host, true, false), {}, 0, 0, 0, 0};
     for (std::string& fault : sweep.AfterRun())
-        counted.faults.push_back("after it: " + fault);
-    sweep.Report("counting run", counted.faults);
-    const uint64_t fallible = counted.fallible, endDraws = counted.endDraws;
+        sweep.counted.faults.push_back("after it: " + fault);
+    sweep.Report("counting run", sweep.counted.faults);
+    const uint64_t fallible = sweep.counted.fallible, endDraws = sweep.counted.endDraws;
     for (const char* run : {"first clean run", "second clean run", "third clean run"}) {
         sweep.heapAfterCleanRun = 0; // the platform fills caches of its own over the first few runs
         sweep.Report(run, sweep.CleanRun());
     }
-    std::printf("scenario: %llu fallible softd2d calls, %llu of them EndDraw; %zu values read back\n",
-                (unsigned long long)fallible, (unsigned long long)endDraws, sweep.reference.size());
+    std::printf("scenario: %llu fallible softd2d calls (%llu before its device loss), %llu of them EndDraw (%llu); "
+                "%zu values read back\n",
+                (unsigned long long)fallible, (unsigned long long)sweep.counted.fallibleBeforeLoss,
+                (unsigned long long)endDraws, (unsigned long long)sweep.counted.endDrawsBeforeLoss,
+                sweep.reference.size());
     for (const Phase& phase : kPhases) {
         if (only && std::wcscmp(only, phase.option))
             continue;
         const uint64_t count = phase.calls == SOFTD2D_CALLS_END_DRAW ? endDraws : fallible;
         const uint64_t end = last < count ? last : count;
         const uint64_t runs = first <= end ? 1 + (end - first) / g_every : 0;
+        sweep.compared = 0;
         const int faulty = sweep.Run(phase, first, end);
-        std::printf("%s: %s N, N = %llu..%llu every %llu: %llu runs, %d with faults\n", phase.name, phase.what,
-                    (unsigned long long)first, (unsigned long long)end, (unsigned long long)g_every,
-                    (unsigned long long)runs, faulty);
+        std::printf("%s: %s N, N = %llu..%llu every %llu: %llu runs, %d recovered and compared, %d with faults\n",
+                    phase.name, phase.what, (unsigned long long)first, (unsigned long long)end,
+                    (unsigned long long)g_every, (unsigned long long)runs, sweep.compared, faulty);
     }
     DestroyWindow(host.deviceLostWindow);
     DeleteFileW(host.imagePath.c_str());
