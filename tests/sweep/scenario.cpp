@@ -65,15 +65,17 @@ void DeleteRegion(Class_ZkRegion* region)
 
 class Scenario {
 public:
-    Scenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, bool clean, bool readBack)
-        : t_(tessary), host_(host), clean_(clean), readBack_(readBack)
+    Scenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection, bool readBack)
+        : t_(tessary), host_(host), clean_(injection == Injection::kNone), once_(injection == Injection::kOnce),
+          readBack_(readBack)
     {
     }
 
     RunResult Run()
     {
         start_ = SoftD2D().Counters();
-        Status("InitializeTessaryInternal", t_.initialize(), {1, 0});
+        initialised_ = t_.initialize() == 1;
+        Status("InitializeTessaryInternal", initialised_ ? 1 : 0, {1, 0});
         t_.setDeviceLostHandler(host_.deviceLostWindow, kDeviceLostMessage);
         if (!host_.fontPath.empty())
             t_.addPrivateFont(host_.fontPath.c_str());
@@ -135,41 +137,49 @@ private:
     {
         w.window = tessary_test::TessaryModule::Make<Class_ZkWindow>(t_.createWindow, ZK_FOURCC_WINDOW);
         w.surface = w.window;
-        if (!w.window)
-            return Fault("CreateInstance_ZkWindowD2D", "no object", 0);
         w.block = {nullptr, GetModuleHandleW(nullptr), nullptr, nullptr, height, width, -4000, -4000, 0, L"",
                    L"TessarySweepWindow", 0};
         const ZkWindowCreateInfo info{ZK_FOURCC_WINDOW, 76, 0, &w.block, WS_POPUP, 0, 0, nullptr, nullptr,
                                       nullptr, nullptr, SW_HIDE, 0};
-        const uint32_t result = w.window->Create(&info);
-        Status("window Create", result, {ZK_OK, ZK_FAIL, ZK_E_CREATE_WINDOW_FAILED});
-        w.created = result == ZK_OK;
-        w.target = w.created ? kCan : kCannot;
+        Create(w, "window Create", &info, {ZK_OK, ZK_FAIL, ZK_E_CREATE_WINDOW_FAILED}, initialised_);
     }
 
-    void NewSurface(Object& s, uint32_t width, uint32_t height, const Object* window = nullptr)
+    void NewSurface(Object& s, uint32_t width, uint32_t height)
     {
         s.surface = tessary_test::TessaryModule::Make<Class_ZkGraphicSurface>(t_.createSurface, ZK_FOURCC_SURFACE);
-        if (!s.surface)
-            return Fault("CreateInstance_ZkGraphicSurfaceD2D", "no object", 0);
-        const Object& w = window ? *window : window_;
-        const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, width, height, WindowKey(w)};
-        const uint32_t result = s.surface->Create(&info);
-        Status("surface Create", result, MayFail(w.created ? kCan : kCannot));
-        s.created = result == ZK_OK;
-        s.target = s.created ? kCan : kCannot;
+        const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, width, height, WindowKey(window_)};
+        Create(s, "surface Create", &info, MayFail(window_.created ? kCan : kCannot), window_.created);
     }
 
     void NewImage(Object& i)
     {
         i.surface = tessary_test::TessaryModule::Make<Class_ZkGraphicSurface>(t_.createImage, ZK_FOURCC_SURFACE);
-        if (!i.surface)
-            return Fault("CreateInstance_ZkImageD2D", "no object", 0);
         const ZkImageCreateInfo info{ZK_FOURCC_IMAGE, 28, 0, host_.imagePath.c_str(), WindowKey(window_)};
-        const uint32_t result = i.surface->Create(&info);
-        Status("image Create", result, MayFail(window_.created ? kCan : kCannot));
-        i.created = result == ZK_OK;
-        i.target = i.created ? kCan : kCannot;
+        Create(i, "image Create", &info, MayFail(window_.created ? kCan : kCannot), window_.created);
+    }
+
+    // Create, tried once more after a failure as a host would: a failed Create leaves the object as it
+    // was constructed. After a single injected failure the second attempt succeeds where it `can`.
+    void Create(Object& o, const char* op, const void* record, Codes allowed, bool can)
+    {
+        if (!o.surface)
+            return Fault(op, "the factory made no object", 0);
+        uint32_t result = o.surface->Create(record);
+        Status(op, result, allowed);
+        if (result != ZK_OK) {
+            result = o.surface->Create(record);
+            Status(op, result, once_ && can ? Codes{ZK_OK} : allowed);
+        }
+        o.created = result == ZK_OK;
+        o.target = o.created ? kCan : kCannot;
+    }
+
+    bool AllCreated() const
+    {
+        for (const Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
+            if (o->surface && !o->created)
+                return false;
+        return true;
     }
 
     void Fill(Object& o, uint32_t colour, const RECT* rect)
@@ -321,8 +331,12 @@ private:
         w.target = w.created ? kCan : kCannot;
         if (canvas_.surface) {
             const SIZE size{36, 28};
-            const uint32_t resized = canvas_.surface->Resize(&size);
+            uint32_t resized = canvas_.surface->Resize(&size);
             Status("Resize", resized, MayFail(canvas_.created ? kCan : kCannot));
+            if (resized != ZK_OK && canvas_.created) { // a later Resize makes the target the failed one did not
+                resized = canvas_.surface->Resize(&size);
+                Status("Resize", resized, once_ ? Codes{ZK_OK} : Codes{ZK_OK, ZK_FAIL});
+            }
             canvas_.target = resized == ZK_OK ? kCan : kCannot;
         }
         Paint();
@@ -368,7 +382,7 @@ private:
         uint32_t rebuilt = 0;
         for (int attempt = 0; attempt < 3 && rebuilt != 1; ++attempt) { // the host may try again
             rebuilt = t_.onDeviceLost();
-            Status("OnDeviceLostTessaryInternal", rebuilt, {1, 0});
+            Status("OnDeviceLostTessaryInternal", rebuilt, attempt && once_ && AllCreated() ? Codes{1} : Codes{1, 0});
         }
         // Every object rebuilt made its target; after a failed walk, one without may have made one.
         for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
@@ -440,7 +454,8 @@ private:
     void Restart()
     {
         restarted_ = true;
-        Status("InitializeTessaryInternal", t_.initialize(), {1, 0});
+        initialised_ = t_.initialize() == 1;
+        Status("InitializeTessaryInternal", initialised_ ? 1 : 0, {1, 0});
         NewWindow(window_, 16, 12);
         NewSurface(canvas_, 8, 8);
         PaintRestarted();
@@ -466,8 +481,9 @@ private:
 
     const tessary_test::TessaryModule& t_;
     const HostSetting& host_;
-    const bool clean_, readBack_;
+    const bool clean_, once_, readBack_;
     bool restarted_ = false;
+    bool initialised_ = false;
     bool recording_ = false; // alpha regions are read back from the redraw after the scripted loss on
     SoftD2DCounters start_{};
     const bool trace_ = GetEnvironmentVariableW(L"TESSARY_SWEEP_TRACE", nullptr, 0) > 0;
@@ -477,9 +493,10 @@ private:
 
 } // namespace
 
-RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, bool clean, bool readBack)
+RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection,
+                      bool readBack)
 {
-    return Scenario(tessary, host, clean, readBack).Run();
+    return Scenario(tessary, host, injection, readBack).Run();
 }
 
 } // namespace sweep

@@ -33,10 +33,14 @@ struct RunResult {
     bool recovered = false; // every object created and rebuilt after that loss, and drawn again
 };
 
-// Runs the scenario once. `clean`: no failure is injected beyond the scenario's own device loss, so
-// every operation must succeed. `readBack`: the pixels of every object are read before it is released.
+// What softd2d was told to fail besides the scenario's own device loss: nothing (every operation must
+// succeed), a single call (what the host tries again must then succeed), or every call from one on.
+enum class Injection { kNone, kOnce, kPersistent };
+
+// Runs the scenario once. `readBack`: the pixels of every object are read before it is released.
 // After a failure before the scenario's own device loss, a recovered run must show the clean run's
 // pixels: the rebuild and the redraw leave nothing of what failed.
-RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, bool clean, bool readBack);
+RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection,
+                      bool readBack);
 
 } // namespace sweep

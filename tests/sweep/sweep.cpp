@@ -86,11 +86,15 @@ struct Sweep {
     LONG liveLeaked = 0;          // softd2d objects leaked by earlier runs
     int faults = 0;
 
-    void Report(const std::string& label, const std::vector<std::string>& found)
+    // Prints the faults found and drops them; their count.
+    int Report(const std::string& label, std::vector<std::string>& found)
     {
         for (const std::string& fault : found)
             std::printf("FAULT %s: %s\n", label.c_str(), fault.c_str());
-        faults += int(found.size());
+        const int count = int(found.size());
+        faults += count;
+        std::vector<std::string>().swap(found); // no memory of the sweep's own is left to count as the library's
+        return count;
     }
 
     // What must hold after any run once the host has released everything and uninitialised.
@@ -121,42 +125,48 @@ struct Sweep {
     }
 
     // A clean run with its pixels read back; it must show the reference pixels when there are some.
-    // `grown`: the bytes it left on the heaps beyond the clean run before it.
-    std::vector<std::string> CleanRun(size_t* grown = nullptr)
+    // Its faults are reported under `label`; `grown`: the bytes it left on the heaps beyond the clean
+    // run before it.
+    int CleanRun(const std::string& label, size_t* grown = nullptr)
     {
-        sweep::RunResult run = sweep::RunScenario(tessary, host, true, true);
+        sweep::RunResult run = sweep::RunScenario(tessary, host, sweep::Injection::kNone, true);
         if (reference.empty())
             reference = run.pixels;
         else if (run.pixels != reference)
             run.faults.emplace_back("a clean run gives other pixels than the first clean run");
         for (std::string& fault : AfterRun())
             run.faults.push_back("after a clean run: " + fault);
+        const int found = Report(label, run.faults);
+        run = sweep::RunResult{};
         const size_t heap = HeapInUse();
         if (grown)
             *grown = heap > heapAfterCleanRun ? heap - heapAfterCleanRun : 0;
         heapAfterCleanRun = heap;
-        return run.faults;
+        return found;
     }
 
-    // The failing run of call `n` and the clean run after it; their faults, and the heap's growth. A
-    // call before the scenario's device loss is read back after the rebuild and compared when the
-    // run recovered.
-    std::vector<std::string> Case(const Phase& phase, uint64_t n, size_t* grown)
+    // The failing run of call `n` and the clean run after it; the faults found, and the heap's growth.
+    // A single failure before the scenario's device loss is read back after the rebuild, and compared
+    // when the run recovered.
+    int Case(const Phase& phase, uint64_t n, size_t* grown)
     {
         g_call = n;
-        const bool end = phase.calls == SOFTD2D_CALLS_END_DRAW;
-        const bool beforeLoss = phase.count == 1 && n <= (end ? counted.endDrawsBeforeLoss : counted.fallibleBeforeLoss);
+        char label[96];
+        std::snprintf(label, sizeof label, "%s %s %llu", phase.name, phase.what, (unsigned long long)n);
+        const bool end = phase.calls == SOFTD2D_CALLS_END_DRAW, once = phase.count == 1;
+        const bool beforeLoss = once && n <= (end ? counted.endDrawsBeforeLoss : counted.fallibleBeforeLoss);
         SoftD2D().failNthCall(phase.calls, n, phase.count, phase.failure);
-        sweep::RunResult run = sweep::RunScenario(tessary, host, false, beforeLoss);
+        sweep::RunResult run = sweep::RunScenario(
+            tessary, host, once ? sweep::Injection::kOnce : sweep::Injection::kPersistent, beforeLoss);
         if ((end ? run.endDraws : run.fallible) < n)
             run.faults.emplace_back("the call to fail was never made: the scenario is not deterministic");
         if (beforeLoss && run.recovered && ++compared && run.pixels != reference)
             run.faults.emplace_back("after the rebuild and the redraw the pixels differ from a clean run's");
         for (std::string& fault : AfterRun())
             run.faults.push_back("after the failing run: " + fault);
-        for (std::string& fault : CleanRun(grown))
-            run.faults.push_back("clean run after it: " + fault);
-        return run.faults;
+        int found = Report(label, run.faults);
+        run = sweep::RunResult{};
+        return found + CleanRun(std::string(label) + ", clean run after it", grown);
     }
 
     // Sweeps calls first, first + every, ... up to last of `phase`; the count of cases with faults. The
@@ -167,34 +177,27 @@ struct Sweep {
         g_phase = &phase;
         int faulty = 0;
         std::vector<uint64_t> grew;
+        grew.reserve(first <= last ? size_t((last - first) / g_every + 1) : 0);
         for (uint64_t n = first; n <= last; n += g_every) {
             size_t grown = 0;
-            const std::vector<std::string> found = Case(phase, n, &grown);
-            faulty += Report(phase, n, found);
+            faulty += Case(phase, n, &grown) ? 1 : 0;
             if (grown)
                 grew.push_back(n);
         }
         const int comparedFirstTime = compared;
         for (uint64_t n : grew) {
             size_t again = 0, third = 0;
-            std::vector<std::string> found = Case(phase, n, &again);
-            const std::vector<std::string> more = Case(phase, n, &third);
-            found.insert(found.end(), more.begin(), more.end());
-            if (again && third)
-                found.push_back("the heap grows by " + std::to_string(third) + " bytes each time");
-            faulty += Report(phase, n, found);
+            const int found = Case(phase, n, &again) + Case(phase, n, &third);
+            if (again && third) {
+                std::printf("FAULT %s %s %llu: the heap grows by %zu bytes each time\n", phase.name, phase.what,
+                            (unsigned long long)n, third);
+                ++faults;
+            }
+            faulty += (found || (again && third)) ? 1 : 0;
         }
         compared = comparedFirstTime;
         g_phase = nullptr;
         return faulty;
-    }
-
-    int Report(const Phase& phase, uint64_t n, const std::vector<std::string>& found)
-    {
-        char label[96];
-        std::snprintf(label, sizeof label, "%s %s %llu", phase.name, phase.what, (unsigned long long)n);
-        Report(label, found);
-        return found.empty() ? 0 : 1;
     }
 };
 
@@ -251,14 +254,15 @@ int wmain(int argc, wchar_t** argv)
     if (!host.privateFont)
         std::printf("Liberation Mono is not installed: text is drawn in the system's fonts only\n");
 
-    Sweep sweep{tessary, host, sweep::RunScenario(tessary, host, true, false), {}, 0, 0, 0, 0};
+    Sweep sweep{tessary, host, sweep::RunScenario(tessary, host, sweep::Injection::kNone, false), {}, 0, 0, 0, 0};
     for (std::string& fault : sweep.AfterRun())
         sweep.counted.faults.push_back("after it: " + fault);
     sweep.Report("counting run", sweep.counted.faults);
+    sweep.counted.pixels.clear();
     const uint64_t fallible = sweep.counted.fallible, endDraws = sweep.counted.endDraws;
     for (const char* run : {"first clean run", "second clean run", "third clean run"}) {
         sweep.heapAfterCleanRun = 0; // the platform fills caches of its own over the first few runs
-        sweep.Report(run, sweep.CleanRun());
+        sweep.CleanRun(run);
     }
     std::printf("scenario: %llu fallible softd2d calls (%llu before its device loss), %llu of them EndDraw (%llu); "
                 "%zu values read back\n",
