@@ -65,7 +65,8 @@ void DeleteRegion(Class_ZkRegion* region)
 
 class Scenario {
 public:
-    Scenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection, bool readBack)
+    Scenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection,
+             unsigned readBack)
         : t_(tessary), host_(host), clean_(injection == Injection::kNone), once_(injection == Injection::kOnce),
           readBack_(readBack)
     {
@@ -86,22 +87,27 @@ public:
         NewImage(image_);
         if (canvas_.created)
             canvas_.surface->SetUpdateOnClear(1);
+        result_.firstFrame = Made();
         Paint();
+        result_.firstFrameEnd = Made();
         HandleDeviceLoss(false);
-        Reshape();
+        Reshape(); // draws the frame again
         HandleDeviceLoss(false);
+        result_.drawnTwice = AllDraw();
+        if (readBack_ & kReadFrame)
+            for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
+                ReadBack(*o, result_.frame);
         LoseDevice();
-        for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
-            ReadBack(*o);
+        if (readBack_ & kReadEnd)
+            for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
+                ReadBack(*o, result_.pixels);
         for (Object* o : {&canvas_, &gdiplus_, &image_, &window_, &popup_})
             Release(*o);
         if (!host_.fontPath.empty())
             t_.removePrivateFont(host_.fontPath.c_str());
         t_.uninitialize();
         Restart(); // last: the library must start afresh in a process it ran in before
-        const SoftD2DCounters end = SoftD2D().Counters();
-        result_.fallible = end.fallible - start_.fallible;
-        result_.endDraws = end.endDraw - start_.endDraw;
+        result_.made = Made();
         return std::move(result_);
     }
 
@@ -172,6 +178,20 @@ private:
         }
         o.created = result == ZK_OK;
         o.target = o.created ? kCan : kCannot;
+    }
+
+    Calls Made() const
+    {
+        const SoftD2DCounters now = SoftD2D().Counters();
+        return Calls{now.fallible - start_.fallible, now.endDraw - start_.endDraw};
+    }
+
+    bool AllDraw() const
+    {
+        for (const Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
+            if (o->Draws() != kCan)
+                return false;
+        return true;
     }
 
     bool AllCreated() const
@@ -296,7 +316,7 @@ private:
             return;
         RECT box{};
         GetRgnBox(region, &box);
-        if (readBack_ && recording_)
+        if ((readBack_ & kReadEnd) && recording_)
             result_.pixels.insert(result_.pixels.end(), {uint32_t(box.left), uint32_t(box.top), uint32_t(box.right),
                                                         uint32_t(box.bottom)});
         DeleteObject(region);
@@ -346,9 +366,7 @@ private:
     // every target rebuilt and redraws.
     void LoseDevice()
     {
-        const SoftD2DCounters now = SoftD2D().Counters();
-        result_.fallibleBeforeLoss = now.fallible - start_.fallible;
-        result_.endDrawsBeforeLoss = now.endDraw - start_.endDraw;
+        result_.beforeLoss = Made();
         if (canvas_.surface)
             if (auto* device = static_cast<Class_ZkSurfaceDevice*>(Query(canvas_, ZK_FOURCC_SURFACE_IMPL))) {
                 device->ReleaseTextFormats();
@@ -361,10 +379,7 @@ private:
         Fill(window_, kRed, &corner);
         Present(window_);
         recording_ = true;
-        bool whole = HandleDeviceLoss(clean_);
-        for (Object* o : {&window_, &popup_, &canvas_, &gdiplus_, &image_})
-            whole = whole && o->Draws() == kCan;
-        result_.recovered = whole;
+        result_.recovered = HandleDeviceLoss(clean_) && AllDraw();
     }
 
     // The host's message loop: a device-lost message has every target rebuilt and everything redrawn.
@@ -400,9 +415,9 @@ private:
 
     // The pixels of an object through its own target's GDI interop, 0xAARRGGBB premultiplied, after its
     // size.
-    void ReadBack(Object& o)
+    void ReadBack(Object& o, std::vector<uint32_t>& into)
     {
-        if (!readBack_ || !o.surface)
+        if (!o.surface)
             return;
         SIZE size{};
         auto* device = static_cast<Class_ZkSurfaceDevice*>(Query(o, ZK_FOURCC_SURFACE_IMPL));
@@ -432,8 +447,8 @@ private:
             target->Release();
         if (device)
             device->Release();
-        result_.pixels.push_back(uint32_t(size.cx) << 16 | uint32_t(size.cy));
-        result_.pixels.insert(result_.pixels.end(), pixels.begin(), pixels.end());
+        into.push_back(uint32_t(size.cx) << 16 | uint32_t(size.cy));
+        into.insert(into.end(), pixels.begin(), pixels.end());
     }
 
     // As a host releases: every object reset and released; a window's system window destroyed after.
@@ -460,11 +475,13 @@ private:
         NewSurface(canvas_, 8, 8);
         PaintRestarted();
         HandleDeviceLoss(false);
-        ReadBack(window_);
-        ReadBack(canvas_);
+        if (readBack_ & kReadEnd) {
+            ReadBack(window_, result_.pixels);
+            ReadBack(canvas_, result_.pixels);
+        }
         // Worked out, not only compared: every clean run would agree on a fill that drew nothing.
         const std::vector<uint32_t> teal(64, 0xFF008080);
-        if (readBack_ && clean_ &&
+        if ((readBack_ & kReadEnd) && clean_ &&
             (result_.pixels.size() < 64 || !std::equal(teal.begin(), teal.end(), result_.pixels.end() - 64)))
             Fault("FillRect", "the restarted library does not fill in a colour it filled in before", 0);
         Release(canvas_);
@@ -481,7 +498,8 @@ private:
 
     const tessary_test::TessaryModule& t_;
     const HostSetting& host_;
-    const bool clean_, once_, readBack_;
+    const bool clean_, once_;
+    const unsigned readBack_;
     bool restarted_ = false;
     bool initialised_ = false;
     bool recording_ = false; // alpha regions are read back from the redraw after the scripted loss on
@@ -494,7 +512,7 @@ private:
 } // namespace
 
 RunResult RunScenario(const tessary_test::TessaryModule& tessary, const HostSetting& host, Injection injection,
-                      bool readBack)
+                      unsigned readBack)
 {
     return Scenario(tessary, host, injection, readBack).Run();
 }

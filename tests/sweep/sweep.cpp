@@ -79,9 +79,9 @@ size_t HeapInUse()
 struct Sweep {
     const tessary_test::TessaryModule& tessary;
     const sweep::HostSetting& host;
-    sweep::RunResult counted;         // the counting run
-    std::vector<uint32_t> reference; // the pixels of the first clean run
-    int compared = 0;                // failing runs whose pixels were compared after their recovery
+    sweep::RunResult counted;  // the counting run
+    sweep::RunResult reference; // the first clean run
+    int compared = 0;          // failing runs whose pixels were compared
     size_t heapAfterCleanRun = 0; // 0 until the platform's caches are filled
     LONG liveLeaked = 0;          // softd2d objects leaked by earlier runs
     int faults = 0;
@@ -129,10 +129,11 @@ struct Sweep {
     // run before it.
     int CleanRun(const std::string& label, size_t* grown = nullptr)
     {
-        sweep::RunResult run = sweep::RunScenario(tessary, host, sweep::Injection::kNone, true);
-        if (reference.empty())
-            reference = run.pixels;
-        else if (run.pixels != reference)
+        sweep::RunResult run =
+            sweep::RunScenario(tessary, host, sweep::Injection::kNone, sweep::kReadFrame | sweep::kReadEnd);
+        if (reference.pixels.empty())
+            reference = run;
+        else if (run.frame != reference.frame || run.pixels != reference.pixels)
             run.faults.emplace_back("a clean run gives other pixels than the first clean run");
         for (std::string& fault : AfterRun())
             run.faults.push_back("after a clean run: " + fault);
@@ -153,15 +154,24 @@ struct Sweep {
         g_call = n;
         char label[96];
         std::snprintf(label, sizeof label, "%s %s %llu", phase.name, phase.what, (unsigned long long)n);
+        // Pixels are read only after the failing call, where they shift no call of the library's.
         const bool end = phase.calls == SOFTD2D_CALLS_END_DRAW, once = phase.count == 1;
-        const bool beforeLoss = once && n <= (end ? counted.endDrawsBeforeLoss : counted.fallibleBeforeLoss);
+        // An image whose pixels failed to copy in Create stays blank until a rebuild: the frame is
+        // compared after failures in its own first drawing only.
+        const bool inFirstFrame = once && counted.firstFrame.Of(end) < n && n <= counted.firstFrameEnd.Of(end);
+        const bool beforeLoss = once && n <= counted.beforeLoss.Of(end);
         SoftD2D().failNthCall(phase.calls, n, phase.count, phase.failure);
-        sweep::RunResult run = sweep::RunScenario(
-            tessary, host, once ? sweep::Injection::kOnce : sweep::Injection::kPersistent, beforeLoss);
-        if ((end ? run.endDraws : run.fallible) < n)
+        sweep::RunResult run =
+            sweep::RunScenario(tessary, host, once ? sweep::Injection::kOnce : sweep::Injection::kPersistent,
+                               (inFirstFrame ? unsigned(sweep::kReadFrame) : 0u) |
+                                   (beforeLoss ? unsigned(sweep::kReadEnd) : 0u));
+        if (run.made.Of(end) < n)
             run.faults.emplace_back("the call to fail was never made: the scenario is not deterministic");
-        if (beforeLoss && run.recovered && ++compared && run.pixels != reference)
+        if (inFirstFrame && run.drawnTwice && run.frame != reference.frame)
+            run.faults.emplace_back("the frame drawn again shows other pixels than a clean run's");
+        if (beforeLoss && run.recovered && run.pixels != reference.pixels)
             run.faults.emplace_back("after the rebuild and the redraw the pixels differ from a clean run's");
+        compared += (inFirstFrame && run.drawnTwice) || (beforeLoss && run.recovered);
         for (std::string& fault : AfterRun())
             run.faults.push_back("after the failing run: " + fault);
         int found = Report(label, run.faults);
@@ -254,21 +264,23 @@ int wmain(int argc, wchar_t** argv)
     if (!host.privateFont)
         std::printf("Liberation Mono is not installed: text is drawn in the system's fonts only\n");
 
-    Sweep sweep{tessary, host, sweep::RunScenario(tessary, host, sweep::Injection::kNone, false), {}, 0, 0, 0, 0};
+    Sweep sweep{tessary, host, sweep::RunScenario(tessary, host, sweep::Injection::kNone, sweep::kReadNothing),
+                {}, 0, 0, 0, 0};
     for (std::string& fault : sweep.AfterRun())
         sweep.counted.faults.push_back("after it: " + fault);
     sweep.Report("counting run", sweep.counted.faults);
-    sweep.counted.pixels.clear();
-    const uint64_t fallible = sweep.counted.fallible, endDraws = sweep.counted.endDraws;
+    const uint64_t fallible = sweep.counted.made.fallible, endDraws = sweep.counted.made.endDraws;
     for (const char* run : {"first clean run", "second clean run", "third clean run"}) {
         sweep.heapAfterCleanRun = 0; // the platform fills caches of its own over the first few runs
         sweep.CleanRun(run);
     }
-    std::printf("scenario: %llu fallible softd2d calls (%llu before its device loss), %llu of them EndDraw (%llu); "
-                "%zu values read back\n",
-                (unsigned long long)fallible, (unsigned long long)sweep.counted.fallibleBeforeLoss,
-                (unsigned long long)endDraws, (unsigned long long)sweep.counted.endDrawsBeforeLoss,
-                sweep.reference.size());
+    std::printf("scenario: %llu fallible softd2d calls (its first frame up to %llu, its device loss from %llu), "
+                "%llu of them EndDraw (%llu, %llu); %zu values read back\n",
+                (unsigned long long)fallible, (unsigned long long)sweep.counted.firstFrameEnd.fallible,
+                (unsigned long long)sweep.counted.beforeLoss.fallible, (unsigned long long)endDraws,
+                (unsigned long long)sweep.counted.firstFrameEnd.endDraws,
+                (unsigned long long)sweep.counted.beforeLoss.endDraws,
+                sweep.reference.frame.size() + sweep.reference.pixels.size());
     for (const Phase& phase : kPhases) {
         if (only && std::wcscmp(only, phase.option))
             continue;
@@ -277,7 +289,7 @@ int wmain(int argc, wchar_t** argv)
         const uint64_t runs = first <= end ? 1 + (end - first) / g_every : 0;
         sweep.compared = 0;
         const int faulty = sweep.Run(phase, first, end);
-        std::printf("%s: %s N, N = %llu..%llu every %llu: %llu runs, %d recovered and compared, %d with faults\n",
+        std::printf("%s: %s N, N = %llu..%llu every %llu: %llu runs, %d compared with a clean run, %d with faults\n",
                     phase.name, phase.what, (unsigned long long)first, (unsigned long long)end,
                     (unsigned long long)g_every, (unsigned long long)runs, sweep.compared, faulty);
     }
