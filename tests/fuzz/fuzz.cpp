@@ -494,8 +494,7 @@ int main(int argc, char** argv)
     GetTempPathW(MAX_PATH, folder);
     const std::vector<uint32_t> grey(7 * 5, 0xFF5A5A5A); // opaque, for the image objects
     const std::wstring image = WriteBitmapFile((folder + std::wstring(L"tessary_fuzz.bmp")).c_str(), 7, 5, grey.data());
-    // One start for the whole run, as a host does: the brush cache outlives an uninitialise, so a new
-    // start would meet brushes of the old factory.
+    // One start for the whole run, as a host does.
     Check(tessary.initialize(), 1, "InitializeTessaryInternal");
     const LONG baseline = SoftD2D().Present() ? SoftD2D().liveObjectCount() : 0;
     for (g_seed = first; g_seed < first + count; ++g_seed) {
