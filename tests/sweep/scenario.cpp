@@ -186,11 +186,13 @@ private:
     std::array<Object*, 5> Objects() { return {&window_, &popup_, &canvas_, &gdiplus_, &image_}; }
     bool AllDraw()
     {
-        return std::all_of(Objects().begin(), Objects().end(), [](Object* o) { return o->Draws() == kCan; });
+        const auto all = Objects();
+        return std::all_of(all.begin(), all.end(), [](Object* o) { return o->Draws() == kCan; });
     }
     bool AllCreated()
     {
-        return std::all_of(Objects().begin(), Objects().end(), [](Object* o) { return !o->surface || o->created; });
+        const auto all = Objects();
+        return std::all_of(all.begin(), all.end(), [](Object* o) { return !o->surface || o->created; });
     }
 
     void Fill(Object& o, uint32_t colour, const RECT* rect)
