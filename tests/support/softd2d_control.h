@@ -23,7 +23,8 @@ struct SoftD2DControl {
 
     bool Present() const
     {
-        return failNextEndDraw && failNextCreate && failNthCall && clearFailures && readCounters && resetCounters && liveObjectCount;
+        return failNextEndDraw && failNextCreate && failNthCall && clearFailures && readCounters && resetCounters &&
+               liveObjectCount;
     }
     SoftD2DCounters Counters() const;
 };

@@ -15,6 +15,7 @@ namespace {
 // Colours as the host passes them, 0xAABBGGRR.
 constexpr uint32_t kTeal = 0xFF808000, kOrange = 0x803A8AF0, kRed = 0xFF0000FF, kDark = 0xFF202020,
                    kInk = 0xFF101010;
+
 // The status codes an operation may return in the object's state, the one of success first.
 struct Codes {
     Codes(std::initializer_list<uint32_t> codes)
@@ -274,7 +275,8 @@ private:
     void Text(Object& o, POINT at, const Gdiplus::Font* font, const wchar_t* text)
     {
         RECT drawn{};
-        Status("DrawText", o.surface->DrawText(&at, kInk, text, font, 0, 0, &drawn), Succeeds(o.created ? kCan : kCannot));
+        const uint32_t result = o.surface->DrawText(&at, kInk, text, font, 0, 0, &drawn);
+        Status("DrawText", result, Succeeds(o.created ? kCan : kCannot));
     }
 
     void Mask(Object& o)

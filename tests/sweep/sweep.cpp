@@ -5,9 +5,9 @@
 // fallible call from the Nth on fails (SQLite's persistent failure); every EndDraw from the Nth on
 // reports the lost device. After every such run: no crash, only documented status codes, no softd2d
 // object alive once the host has released everything and uninitialised, the graphics lock free, no
-// library window left, no heap growth that repeats; after a single failure before the scenario's own
-// device loss, the pixels of a clean run once the host has rebuilt and redrawn; and the same library
-// then runs the scenario clean, with the pixels of the first clean run.
+// library window left, no heap growth that repeats; after a single failure, the pixels of a clean run
+// once the host has drawn its frame again or rebuilt and redrawn (see RunScenario); and the same
+// library then runs the scenario clean, with the pixels of the first clean run.
 //
 //   tessary_sweep [--every K] [--phase fail|lost|persist|gone] [--first N] [--last N]
 //
@@ -49,8 +49,8 @@ uint64_t g_call = 0, g_every = 1;
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* e)
 {
     std::printf("CRASH 0x%08lx at %p, %s %s %llu\n", e->ExceptionRecord->ExceptionCode,
-                e->ExceptionRecord->ExceptionAddress, g_phase ? g_phase->name : "clean run", g_phase ? "call" : "",
-                (unsigned long long)g_call);
+                e->ExceptionRecord->ExceptionAddress, g_phase ? g_phase->name : "in a clean run",
+                g_phase ? g_phase->what : "before call", (unsigned long long)g_call);
     if (g_phase)
         std::printf("resume: --phase %s --first %llu --every %llu\n", g_phase->name,
                     (unsigned long long)(g_call + g_every), (unsigned long long)g_every);
