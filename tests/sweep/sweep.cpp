@@ -110,8 +110,14 @@ struct Sweep {
         if (live > liveLeaked)
             found.push_back("softd2d objects alive after uninitialise: " + std::to_string(live - liveLeaked));
         liveLeaked = live;
-        if (FindWindowW(L"TessarySweepWindow", nullptr))
-            found.emplace_back("a library window outlived its object");
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"TessarySweepWindow", nullptr));) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId()) {
+                found.emplace_back("a library window outlived its object");
+                break;
+            }
+        }
         // Another thread must get the graphics lock: the walk takes it, and finds nothing to rebuild.
         const auto probe = [](void* module) -> DWORD {
             return static_cast<const tessary_test::TessaryModule*>(module)->onDeviceLost();
