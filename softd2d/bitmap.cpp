@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "control.h"
 #include "factory.h"
 #include "render_target.h"
 
@@ -202,6 +203,8 @@ HRESULT Bitmap::CopyFromBitmap(const D2D1_POINT_2U* destPoint, ID2D1Bitmap* bitm
         if (!source) return E_INVALIDARG;
         if (source->factory_ != factory_) return Hr(D2DERR_WRONG_FACTORY);
         FactoryLock lock(factory_);
+        const HRESULT injected = TakeCallFailure();
+        if (FAILED(injected)) return injected;
         return CopyFrom(destPoint, *source.Get(), srcRect);
     });
 }
@@ -219,6 +222,8 @@ HRESULT Bitmap::CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, 
         const uint64_t rowBytes = uint64_t(rect.right - rect.left) * surface_.bytesPerPixel;
         if (rect.bottom - rect.top > 1 && pitch < rowBytes) return E_INVALIDARG;
         FactoryLock lock(factory_);
+        const HRESULT injected = TakeCallFailure();
+        if (FAILED(injected)) return injected;
         Write(rect, static_cast<const uint8_t*>(srcData), pitch);
         return S_OK;
     });

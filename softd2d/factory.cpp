@@ -75,6 +75,8 @@ extern "C" HRESULT WINAPI D2D1CreateFactory(D2D1_FACTORY_TYPE type, REFIID riid,
             return E_INVALIDARG;
         if (options && static_cast<unsigned>(options->debugLevel) > D2D1_DEBUG_LEVEL_INFORMATION)
             return E_INVALIDARG;
+        const HRESULT injected = TakeCallFailure();
+        if (FAILED(injected)) return injected;
         Factory* factory = new (std::nothrow) Factory(type);
         if (!factory) return E_OUTOFMEMORY;
         const HRESULT hr = factory->QueryInterface(riid, out);

@@ -189,6 +189,8 @@ HRESULT RenderTarget<Interface>::GetDC(D2D1_DC_INITIALIZE_MODE mode, HDC* hdc) {
         *hdc = nullptr;
         if (mode != D2D1_DC_INITIALIZE_MODE_COPY && mode != D2D1_DC_INITIALIZE_MODE_CLEAR) return E_INVALIDARG;
         FactoryLock lock(factory_);
+        const HRESULT injected = TakeCallFailure();
+        if (FAILED(injected)) return injected;
         if (!gdiCompatible_) return Hr(D2DERR_TARGET_NOT_GDI_COMPATIBLE);
         if (!drawing_ || gdiDc_ || !pixels_ || !pixels_->Dib()) return Hr(D2DERR_WRONG_STATE);
         HDC dc = CreateCompatibleDC(nullptr);
@@ -214,6 +216,8 @@ HRESULT RenderTarget<Interface>::ReleaseDC(const RECT* update) {
     // The DC draws straight into the target's pixels, so there is nothing to copy back,
     // whatever the update rectangle says.
     FactoryLock lock(factory_);
+    const HRESULT injected = TakeCallFailure();
+    if (FAILED(injected)) return injected;
     if (!gdiDc_) return Hr(D2DERR_WRONG_STATE);
     ReleaseGdiDc();
     return S_OK;

@@ -30,7 +30,17 @@ typedef struct SoftD2DCounters {
     UINT64 fillOpacityMask;
     UINT64 pushAxisAlignedClip;
     UINT64 popAxisAlignedClip;
+    UINT64 fallible; /* fallible calls made (see SoftD2D_FailNthCall) */
 } SoftD2DCounters;
+
+/* The calls SoftD2D_FailNthCall counts. Fallible calls are the ones Direct2D may fail:
+ * D2D1CreateFactory; every creation of a target, bitmap or brush; GetDC and ReleaseDC;
+ * CopyFromBitmap and CopyFromMemory; EndDraw. */
+typedef enum SoftD2DCallSet {
+    SOFTD2D_CALLS_FALLIBLE = 0, /* every fallible call */
+    SOFTD2D_CALLS_END_DRAW = 1, /* EndDraw alone, of any render target */
+    SOFTD2D_CALL_SET_COUNT = 2
+} SoftD2DCallSet;
 
 /* The next `count` EndDraw calls of `target` (any interface of it), or of any render target
  * when `target` is NULL, return `result` (a failure code such as D2DERR_RECREATE_TARGET).
@@ -40,6 +50,13 @@ typedef HRESULT(WINAPI* PFN_SoftD2D_FailNextEndDraw)(IUnknown* target, UINT32 co
 
 /* The next `count` creations of resources of `kind` fail with `result`. */
 typedef HRESULT(WINAPI* PFN_SoftD2D_FailNextCreate)(SoftD2DResourceKind kind, UINT32 count, HRESULT result);
+
+/* The `n`th call of `set` from now (1: the next one) and the `count` - 1 calls of the set after it
+ * fail with `result` instead of doing their work: a creation gives no object, a copy copies
+ * nothing, GetDC gives no DC, ReleaseDC keeps the DC out, EndDraw ends the pass as usual and
+ * returns `result`. One such run of failures is armed per set; n = 0 or count = 0 disarms it.
+ * E_INVALIDARG for an unknown set, or a result that is not a failure. */
+typedef HRESULT(WINAPI* PFN_SoftD2D_FailNthCall)(SoftD2DCallSet set, UINT64 n, UINT64 count, HRESULT result);
 
 /* Drops every pending injected failure. */
 typedef void(WINAPI* PFN_SoftD2D_ClearFailures)(void);

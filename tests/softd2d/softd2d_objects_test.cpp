@@ -75,6 +75,32 @@ TEST_F(ObjectsTest, EveryObjectIsGoneAfterReleaseAndFailuresAreInjected) {
     EXPECT_EQ(E_FAIL, second->EndDraw(nullptr, nullptr));
     first->BeginDraw();
     EXPECT_EQ(S_OK, first->EndDraw(nullptr, nullptr));
+
+    // The Nth fallible call from now and those after it: creations give no object, EndDraw its code;
+    // EndDraw alone counts for its own set.
+    const auto brushFails = [&] {
+        ComPtr<ID2D1SolidColorBrush> brush;
+        const D2D1_COLOR_F red = Color(1, 0, 0, 1);
+        const HRESULT hr = first->CreateSolidColorBrush(&red, nullptr, &brush);
+        EXPECT_EQ(FAILED(hr), brush == nullptr);
+        return hr == E_OUTOFMEMORY;
+    };
+    const auto endDrawFails = [&] {
+        first->BeginDraw();
+        return first->EndDraw(nullptr, nullptr) == kRecreateTarget;
+    };
+    const UINT64 fallible = control.Counters().fallible;
+    ASSERT_EQ(S_OK, control.failNthCall(SOFTD2D_CALLS_FALLIBLE, 2, 2, E_OUTOFMEMORY));
+    EXPECT_EQ((std::vector<bool>{false, true, true, false}),
+              (std::vector<bool>{brushFails(), brushFails(), brushFails(), brushFails()}));
+    EXPECT_EQ(fallible + 4, control.Counters().fallible);
+    ASSERT_EQ(S_OK, control.failNthCall(SOFTD2D_CALLS_END_DRAW, 2, UINT64_MAX, kRecreateTarget));
+    EXPECT_FALSE(brushFails());
+    EXPECT_EQ((std::vector<bool>{false, true, true}),
+              (std::vector<bool>{endDrawFails(), endDrawFails(), endDrawFails()}));
+    ASSERT_EQ(S_OK, control.failNthCall(SOFTD2D_CALLS_END_DRAW, 0, 0, kRecreateTarget)); // disarmed
+    EXPECT_FALSE(endDrawFails());
+    EXPECT_EQ(E_INVALIDARG, control.failNthCall(SOFTD2D_CALLS_FALLIBLE, 1, 1, S_OK));
 }
 
 }  // namespace

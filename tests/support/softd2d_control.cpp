@@ -17,6 +17,7 @@ const SoftD2DControl& SoftD2D()
         SoftD2DControl c;
         c.failNextEndDraw = ProcAddress<PFN_SoftD2D_FailNextEndDraw>(d2d1, "SoftD2D_FailNextEndDraw");
         c.failNextCreate = ProcAddress<PFN_SoftD2D_FailNextCreate>(d2d1, "SoftD2D_FailNextCreate");
+        c.failNthCall = ProcAddress<PFN_SoftD2D_FailNthCall>(d2d1, "SoftD2D_FailNthCall");
         c.clearFailures = ProcAddress<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
         c.readCounters = ProcAddress<PFN_SoftD2D_ReadCounters>(d2d1, "SoftD2D_ReadCounters");
         c.resetCounters = ProcAddress<PFN_SoftD2D_ResetCounters>(d2d1, "SoftD2D_ResetCounters");

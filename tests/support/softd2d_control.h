@@ -15,6 +15,7 @@ F ProcAddress(HMODULE module, const char* name)
 struct SoftD2DControl {
     PFN_SoftD2D_FailNextEndDraw failNextEndDraw = nullptr;
     PFN_SoftD2D_FailNextCreate failNextCreate = nullptr;
+    PFN_SoftD2D_FailNthCall failNthCall = nullptr;
     PFN_SoftD2D_ClearFailures clearFailures = nullptr;
     PFN_SoftD2D_ReadCounters readCounters = nullptr;
     PFN_SoftD2D_ResetCounters resetCounters = nullptr;
@@ -22,7 +23,8 @@ struct SoftD2DControl {
 
     bool Present() const
     {
-        return failNextEndDraw && failNextCreate && clearFailures && readCounters && resetCounters && liveObjectCount;
+        return failNextEndDraw && failNextCreate && failNthCall && clearFailures && readCounters && resetCounters &&
+               liveObjectCount;
     }
     SoftD2DCounters Counters() const;
 };
