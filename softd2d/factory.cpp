@@ -5,9 +5,7 @@
 
 namespace softd2d {
 
-Factory::Factory(D2D1_FACTORY_TYPE type) : multiThreaded_(type == D2D1_FACTORY_TYPE_MULTI_THREADED) {
-    InitializeCriticalSection(&lock_);
-}
+Factory::Factory() { InitializeCriticalSection(&lock_); }
 
 Factory::~Factory() { DeleteCriticalSection(&lock_); }
 
@@ -71,11 +69,10 @@ extern "C" HRESULT WINAPI D2D1CreateFactory(D2D1_FACTORY_TYPE type, REFIID riid,
     return Guarded([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (type != D2D1_FACTORY_TYPE_SINGLE_THREADED && type != D2D1_FACTORY_TYPE_MULTI_THREADED)
-            return E_INVALIDARG;
-        if (options && static_cast<unsigned>(options->debugLevel) > D2D1_DEBUG_LEVEL_INFORMATION)
-            return E_INVALIDARG;
-        Factory* factory = new (std::nothrow) Factory(type);
+        // Tessary makes one multi-threaded factory without a debug layer.
+        if (type != D2D1_FACTORY_TYPE_MULTI_THREADED || (options && options->debugLevel != D2D1_DEBUG_LEVEL_NONE))
+            return Hr(D2DERR_UNSUPPORTED_OPERATION);
+        Factory* factory = new (std::nothrow) Factory;
         if (!factory) return E_OUTOFMEMORY;
         const HRESULT hr = factory->QueryInterface(riid, out);
         factory->Release();
