@@ -11,11 +11,10 @@ using namespace tessary;
 
 namespace {
 
-// Copies the decoded bitmap over the whole own target of `surface`.
+// Copies the decoded bitmap over the whole own target of `surface`, which a successful creation or
+// rebuild has just made.
 bool CopyIntoOwnTarget(Class_ZkGraphicSurfaceD2D& surface, ID2D1Bitmap* decoded)
 {
-    if (!surface.ownTarget)
-        return false;
     ID2D1BitmapRenderTarget* bitmapTarget = nullptr;
     surface.ownTarget->QueryInterface(__uuidof(ID2D1BitmapRenderTarget), reinterpret_cast<void**>(&bitmapTarget));
     if (!bitmapTarget)

@@ -140,7 +140,18 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     auto otherDevice = MakeDevice(otherFactory.Get());
     auto foreign = MakeBrush(otherDevice.Get(), Color(0, 1, 0, 1));
     auto sibling = MakeBrush(device_.Get(), Color(0, 1, 0, 1));
+    auto foreignBitmap = MakeBitmap(otherDevice.Get(), 1, 1, {kWhite});
+    auto mask = MakeMask(target.Get(), 1, 1, {255});
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_WRONG_FACTORY), Pass(target.Get(), [&] { target->FillRectangle(&all, foreign.Get()); }));
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_WRONG_FACTORY), Pass(target.Get(), [&] {
+        target->DrawBitmap(foreignBitmap.Get(), &all, 1, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &all);
+    }));
+    EXPECT_EQ(E_INVALIDARG, Pass(target.Get(), [&] {
+        target->DrawBitmap(nullptr, &all, 1, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &all);
+    }));
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT), Pass(target.Get(), [&] {
+        target->DrawBitmap(mask.Get(), &all, 1, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &all);
+    }));
     EXPECT_EQ(E_INVALIDARG, Pass(target.Get(), [&] { target->FillRectangle(nullptr, sibling.Get()); }));
     EXPECT_EQ(S_OK, Pass(target.Get(), [&] { target->FillRectangle(&all, sibling.Get()); }));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kGreen, kGreen, kGreen, kGreen}, 2));

@@ -38,6 +38,12 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
     EXPECT_EQ(S_OK, gdi->ReleaseDC(&empty));
     EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
 
+    // A DC still out when the pass ends is taken back, with the error.
+    target->BeginDraw();
+    ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
+    EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(kWrongState, gdi->ReleaseDC(nullptr));
+
     const std::vector<uint32_t> pixels = ReadPixels(target.Get());
     ASSERT_EQ(16u, pixels.size());
     EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << std::hex << pixels[5];  // GDI leaves alpha alone or 0

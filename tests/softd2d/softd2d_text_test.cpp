@@ -79,10 +79,10 @@ TEST_F(TextTest, CachedGlyphsComposeDirectWritesOwnRunTexture) {
     ASSERT_EQ(S_OK, face->GetGlyphIndices(codes, 6, glyphs));
     const FLOAT advances[6] = {9.3f, 6.1f, -2.4f, 7.7f, 3.2f, 8};  // overlapping glyphs
     const DWRITE_GLYPH_OFFSET offsets[6] = {{0, 0}, {0.4f, -1.3f}, {0, 0}, {-0.7f, 0.6f}, {0, 0}, {1.1f, 0}};
-    // More than 4 MB of glyphs at 300 pixels, below the target: every cached glyph goes.
-    std::vector<UINT16> many(120);
+    // More than 4 MB of glyphs at 400 pixels, below the target: every cached glyph goes.
+    std::vector<UINT16> many(200);
     for (size_t i = 0; i < many.size(); ++i) many[i] = UINT16(glyphs[0] + i);
-    const DWRITE_GLYPH_RUN flood{face.Get(), 300, UINT32(many.size()), many.data(), nullptr, nullptr, FALSE, 0};
+    const DWRITE_GLYPH_RUN flood{face.Get(), 400, UINT32(many.size()), many.data(), nullptr, nullptr, FALSE, 0};
     struct Case {
         D2D1_POINT_2F origin;
         UINT32 bidi;
@@ -95,7 +95,7 @@ TEST_F(TextTest, CachedGlyphsComposeDirectWritesOwnRunTexture) {
             Fill(target.Get(), 0);
             ComPtr<ID2D1SolidColorBrush> white = MakeBrush(target.Get(), Color(1, 1, 1, 1));
             ASSERT_EQ(S_OK, Pass(target.Get(), [&] {
-                if (pass == 2) target->DrawGlyphRun({0, 400}, &flood, white.Get(), DWRITE_MEASURING_MODE_NATURAL);
+                if (pass == 2) target->DrawGlyphRun({0, 500}, &flood, white.Get(), DWRITE_MEASURING_MODE_NATURAL);
                 target->DrawGlyphRun(c.origin, &run, white.Get(), DWRITE_MEASURING_MODE_NATURAL);
             }));
             const std::vector<uint32_t> pixels = ReadPixels(target.Get());
