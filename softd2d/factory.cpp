@@ -13,11 +13,6 @@ HRESULT Factory::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (riid == IID_IUnknown || riid == __uuidof(ID2D1Factory)) return ReturnInterface<ID2D1Factory>(this, out);
-    if (riid == IID_SoftFactory) {
-        AddRef();
-        *out = this;
-        return S_OK;
-    }
     return E_NOINTERFACE;
 }
 

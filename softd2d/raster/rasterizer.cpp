@@ -200,9 +200,6 @@ void FillArea(const Surface& target, const RectD& area, const Paint& paint,
     const int xa = static_cast<int>(std::floor(a.left)), xb = static_cast<int>(std::ceil(a.right));
     const int ya = static_cast<int>(std::floor(a.top)), yb = static_cast<int>(std::ceil(a.bottom));
     const int n = xb - xa;  // at least 1, at most the target's width, which the scratch holds
-    if (!paint.solid && (!paint.image.image || paint.image.regionLeft >= paint.image.regionRight ||
-                         paint.image.regionTop >= paint.image.regionBottom))
-        return;
 
     const double left = (n == 1) ? a.right - a.left : (xa + 1) - a.left;
     const double right = a.right - (xb - 1);

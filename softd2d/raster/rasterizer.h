@@ -57,7 +57,7 @@ private:
 // Fills `area` (device pixels, already inside the clip) with `paint`, times the alpha of `mask`
 // where it lies and nowhere else when given. Edges off the pixel grid get their fractional coverage;
 // masked areas and Copy are whole pixels (opacity masks are aliased, clips snapped, glyph coverage
-// whole), and masked images are drawn at full opacity.
+// whole), and masked images are drawn at full opacity. An image paint reads a non-empty region.
 void FillArea(const Surface& target, const RectD& area, const Paint& paint,
               const MaskPlacement* mask, Operator op, Scratch& scratch, const Kernels& kernels);
 
