@@ -17,10 +17,17 @@ constexpr uint32_t kGreen = Bgra(0, 255, 0, 255);
 constexpr uint32_t kWhite = Bgra(255, 255, 255, 255);
 constexpr uint32_t kBlue = Bgra(255, 0, 0, 255);
 constexpr HRESULT kWrongFormat = static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+constexpr D2D1_PIXEL_FORMAT kFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
 
 using DrawingTest = SoftD2DTest;
 
 uint32_t Gray(int v) { return Bgra(v, v, v, 255); }
+
+// One out slot for every creation expected to fail, which must leave it null.
+template <class T>
+T** Slot(void** made) {
+    return reinterpret_cast<T**>(made);
+}
 
 TEST_F(DrawingTest, LinearScalingInterpolatesBetweenTexelCentres) {
     auto target = MakeTarget(device_.Get(), 4, 4);
@@ -251,44 +258,51 @@ TEST_F(DrawingTest, FormsTessaryNeverUsesAreRefusedAndDrawNothing) {
     EXPECT_FALSE(target->IsSupported(nullptr));
 
     // Creations and copies return the code at once and make nothing.
-    ComPtr<ID2D1BitmapRenderTarget> made;
+    void* made = nullptr;
     const D2D1_SIZE_U pixels = {2, 2};
     const D2D1_SIZE_F dips = {1, 1};
     const D2D1_PIXEL_FORMAT ignoreAlpha = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
-    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(&dips, nullptr, nullptr,
-                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &made));
-    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(&dips, &pixels, nullptr,
-                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &made));
-    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(nullptr, &pixels, nullptr,
-                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, &made));
-    EXPECT_EQ(kWrongFormat, device_->CreateCompatibleRenderTarget(nullptr, &pixels, &ignoreAlpha,
-                                                                  D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &made));
-    EXPECT_FALSE(made);
-    ComPtr<ID2D1Bitmap> madeBitmap;
     const D2D1_BITMAP_PROPERTIES highDpi = {{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED}, 192, 192};
     const D2D1_BITMAP_PROPERTIES ignored = {ignoreAlpha, 0, 0};
-    EXPECT_EQ(kUnsupported, target->CreateBitmap(pixels, nullptr, 0, &highDpi, &madeBitmap));
-    EXPECT_EQ(kWrongFormat, target->CreateBitmap(pixels, nullptr, 0, &ignored, &madeBitmap));
-    EXPECT_EQ(kUnsupported, target->CreateSharedBitmap(__uuidof(ID2D1Bitmap), bitmap.Get(), nullptr, &madeBitmap));
-    EXPECT_FALSE(madeBitmap);
-    ComPtr<ID2D1SolidColorBrush> madeBrush;
     const D2D1_BRUSH_PROPERTIES brushProperties = {1, D2D1::Matrix3x2F::Identity()};
     const D2D1_COLOR_F black = Color(0, 0, 0, 1);
-    EXPECT_EQ(kUnsupported, target->CreateSolidColorBrush(&black, &brushProperties, &madeBrush));
-    ComPtr<ID2D1BitmapBrush> madeBitmapBrush;
-    EXPECT_EQ(kUnsupported, target->CreateBitmapBrush(bitmap.Get(), nullptr, &brushProperties, &madeBitmapBrush));
-    EXPECT_FALSE(madeBrush || madeBitmapBrush);
-    ComPtr<ID2D1GradientStopCollection> stops;
-    ComPtr<ID2D1LinearGradientBrush> linear;
-    ComPtr<ID2D1RadialGradientBrush> radial;
-    ComPtr<ID2D1Layer> layer;
-    ComPtr<ID2D1Mesh> mesh;
-    EXPECT_EQ(kUnsupported, target->CreateGradientStopCollection(nullptr, 0, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &stops));
-    EXPECT_EQ(kUnsupported, target->CreateLinearGradientBrush(nullptr, nullptr, nullptr, &linear));
-    EXPECT_EQ(kUnsupported, target->CreateRadialGradientBrush(nullptr, nullptr, nullptr, &radial));
-    EXPECT_EQ(kUnsupported, target->CreateLayer(nullptr, &layer));
-    EXPECT_EQ(kUnsupported, target->CreateMesh(&mesh));
-    EXPECT_FALSE(stops || linear || radial || layer || mesh);
+    const auto gdiOnly = D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE;
+    D2D1_RENDER_TARGET_PROPERTIES properties = D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT, kFormat);
+    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(&dips, nullptr, nullptr, gdiOnly, Slot<ID2D1BitmapRenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(&dips, &pixels, nullptr, gdiOnly, Slot<ID2D1BitmapRenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, device_->CreateCompatibleRenderTarget(nullptr, &pixels, nullptr, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE,
+                                                                  Slot<ID2D1BitmapRenderTarget>(&made)));
+    EXPECT_EQ(kWrongFormat, device_->CreateCompatibleRenderTarget(nullptr, &pixels, &ignoreAlpha, gdiOnly, Slot<ID2D1BitmapRenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateBitmap(pixels, nullptr, 0, &highDpi, Slot<ID2D1Bitmap>(&made)));
+    EXPECT_EQ(kWrongFormat, target->CreateBitmap(pixels, nullptr, 0, &ignored, Slot<ID2D1Bitmap>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateSharedBitmap(__uuidof(ID2D1Bitmap), bitmap.Get(), nullptr, Slot<ID2D1Bitmap>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateSolidColorBrush(&black, &brushProperties, Slot<ID2D1SolidColorBrush>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateBitmapBrush(bitmap.Get(), nullptr, &brushProperties, Slot<ID2D1BitmapBrush>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateGradientStopCollection(nullptr, 0, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP,
+                                                                 Slot<ID2D1GradientStopCollection>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateLinearGradientBrush(nullptr, nullptr, nullptr, Slot<ID2D1LinearGradientBrush>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateRadialGradientBrush(nullptr, nullptr, nullptr, Slot<ID2D1RadialGradientBrush>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateLayer(nullptr, Slot<ID2D1Layer>(&made)));
+    EXPECT_EQ(kUnsupported, target->CreateMesh(Slot<ID2D1Mesh>(&made)));
+    // The factory makes only Tessary's own kind of device, and nothing else.
+    EXPECT_EQ(kUnsupported, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr, &made));
+    EXPECT_EQ(kUnsupported, factory_->CreateDCRenderTarget(&properties, Slot<ID2D1DCRenderTarget>(&made))) << "not for GDI";
+    properties.pixelFormat = ignoreAlpha;
+    properties.usage = D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE;
+    EXPECT_EQ(kWrongFormat, factory_->CreateDCRenderTarget(&properties, Slot<ID2D1DCRenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateRectangleGeometry(&all, Slot<ID2D1RectangleGeometry>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateRoundedRectangleGeometry(&rounded, Slot<ID2D1RoundedRectangleGeometry>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateEllipseGeometry(&ellipse, Slot<ID2D1EllipseGeometry>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateGeometryGroup(D2D1_FILL_MODE_ALTERNATE, nullptr, 0, Slot<ID2D1GeometryGroup>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateTransformedGeometry(nullptr, &scale, Slot<ID2D1TransformedGeometry>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreatePathGeometry(Slot<ID2D1PathGeometry>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateStrokeStyle(nullptr, nullptr, 0, Slot<ID2D1StrokeStyle>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateDrawingStateBlock(nullptr, nullptr, Slot<ID2D1DrawingStateBlock>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateWicBitmapRenderTarget(nullptr, &properties, Slot<ID2D1RenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateHwndRenderTarget(&properties, nullptr, Slot<ID2D1HwndRenderTarget>(&made)));
+    EXPECT_EQ(kUnsupported, factory_->CreateDxgiSurfaceRenderTarget(nullptr, &properties, Slot<ID2D1RenderTarget>(&made)));
+    EXPECT_EQ(made, nullptr);
+
     ComPtr<ID2D1Bitmap> own;
     ASSERT_EQ(S_OK, target->GetBitmap(&own));
     const D2D1_RECT_U part = {0, 0, 1, 1};
@@ -304,41 +318,6 @@ TEST_F(DrawingTest, FormsTessaryNeverUsesAreRefusedAndDrawNothing) {
     EXPECT_EQ(kUnsupported, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_CLEAR, &dc));
     EXPECT_EQ(S_OK, target->EndDraw(nullptr, nullptr));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {kBlue, kBlue, kBlue, kBlue}, 2));
-
-    // The factory makes only Tessary's own kind of device, and nothing else.
-    ComPtr<ID2D1Factory> single;
-    EXPECT_EQ(kUnsupported, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
-                                              reinterpret_cast<void**>(single.GetAddressOf())));
-    D2D1_RENDER_TARGET_PROPERTIES properties = D2D1::RenderTargetProperties(
-        D2D1_RENDER_TARGET_TYPE_DEFAULT, {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED});
-    ComPtr<ID2D1DCRenderTarget> dcTarget;
-    EXPECT_EQ(kUnsupported, factory_->CreateDCRenderTarget(&properties, &dcTarget)) << "not GDI compatible";
-    properties.pixelFormat = ignoreAlpha;
-    properties.usage = D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE;
-    EXPECT_EQ(kWrongFormat, factory_->CreateDCRenderTarget(&properties, &dcTarget));
-    ComPtr<ID2D1RectangleGeometry> rectangle;
-    ComPtr<ID2D1RoundedRectangleGeometry> roundedGeometry;
-    ComPtr<ID2D1EllipseGeometry> ellipseGeometry;
-    ComPtr<ID2D1GeometryGroup> group;
-    ComPtr<ID2D1TransformedGeometry> transformed;
-    ComPtr<ID2D1PathGeometry> path;
-    ComPtr<ID2D1StrokeStyle> stroke;
-    ComPtr<ID2D1DrawingStateBlock> state;
-    ComPtr<ID2D1RenderTarget> other;
-    ComPtr<ID2D1HwndRenderTarget> hwnd;
-    EXPECT_EQ(kUnsupported, factory_->CreateRectangleGeometry(&all, &rectangle));
-    EXPECT_EQ(kUnsupported, factory_->CreateRoundedRectangleGeometry(&rounded, &roundedGeometry));
-    EXPECT_EQ(kUnsupported, factory_->CreateEllipseGeometry(&ellipse, &ellipseGeometry));
-    EXPECT_EQ(kUnsupported, factory_->CreateGeometryGroup(D2D1_FILL_MODE_ALTERNATE, nullptr, 0, &group));
-    EXPECT_EQ(kUnsupported, factory_->CreateTransformedGeometry(nullptr, &scale, &transformed));
-    EXPECT_EQ(kUnsupported, factory_->CreatePathGeometry(&path));
-    EXPECT_EQ(kUnsupported, factory_->CreateStrokeStyle(nullptr, nullptr, 0, &stroke));
-    EXPECT_EQ(kUnsupported, factory_->CreateDrawingStateBlock(nullptr, nullptr, &state));
-    EXPECT_EQ(kUnsupported, factory_->CreateWicBitmapRenderTarget(nullptr, &properties, &other));
-    EXPECT_EQ(kUnsupported, factory_->CreateHwndRenderTarget(&properties, nullptr, &hwnd));
-    EXPECT_EQ(kUnsupported, factory_->CreateDxgiSurfaceRenderTarget(nullptr, &properties, &other));
-    EXPECT_FALSE(single || dcTarget || rectangle || roundedGeometry || ellipseGeometry || group || transformed || path ||
-                 stroke || state || other || hwnd);
 }
 
 }  // namespace
