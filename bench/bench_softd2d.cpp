@@ -58,7 +58,7 @@ bool Check(HRESULT hr, const char* what) {
 
 int wmain() {
     Com<ID2D1Factory> factory;
-    if (!Check(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+    if (!Check(D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), nullptr,
                                  reinterpret_cast<void**>(&factory)),
                "D2D1CreateFactory"))
         return 1;
@@ -129,7 +129,7 @@ int wmain() {
         {"opaque fill", [&] { pass([&] { target->FillRectangle(&all, opaqueBrush.p); }); }},
         {"blended fill", [&] { pass([&] { target->FillRectangle(&all, halfBrush.p); }); }},
         {"1:1 blended DrawBitmap",
-         [&] { pass([&] { target->DrawBitmap(full.p, &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr); }); }},
+         [&] { pass([&] { target->DrawBitmap(full.p, &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &all); }); }},
         {"2x linear DrawBitmap",
          [&] {
              pass([&] { target->DrawBitmap(quarter.p, &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &quarterRect); });

@@ -47,9 +47,10 @@ void Lifecycle()
             // The same count of softd2d's own 32 x 32 targets, made and released directly.
             std::vector<ID2D1BitmapRenderTarget*> targets(count, nullptr);
             const D2D1_SIZE_F size{32, 32};
+            const D2D1_SIZE_U pixels{32, 32};
             start = Seconds();
             for (int i = 0; device && i < count; ++i)
-                device->CreateCompatibleRenderTarget(&size, nullptr, nullptr,
+                device->CreateCompatibleRenderTarget(&size, &pixels, nullptr,
                                                      D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, &targets[i]);
             const double made = Seconds();
             for (ID2D1BitmapRenderTarget* target : targets)

@@ -17,8 +17,6 @@ namespace {
 // inside both bitmaps, since Direct2D clips it against the destination only and faults past the source.
 bool CopyIntoOwnTarget(Class_ZkGraphicSurfaceD2D& surface, ID2D1Bitmap* decoded)
 {
-    if (!surface.ownTarget)
-        return false;
     ID2D1BitmapRenderTarget* bitmapTarget = nullptr;
     surface.ownTarget->QueryInterface(__uuidof(ID2D1BitmapRenderTarget), reinterpret_cast<void**>(&bitmapTarget));
     if (!bitmapTarget)

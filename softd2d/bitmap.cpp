@@ -6,7 +6,6 @@
 
 #include "control.h"
 #include "factory.h"
-#include "render_target.h"
 
 namespace softd2d {
 
@@ -17,25 +16,9 @@ HRESULT CheckBitmapSize(D2D1_SIZE_U size) {
     return S_OK;
 }
 
-HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* resolved) {
-    D2D1_PIXEL_FORMAT f = requested;
-    if (f.format == DXGI_FORMAT_UNKNOWN) f.format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    switch (f.format) {
-    case DXGI_FORMAT_B8G8R8A8_UNORM:
-        if (f.alphaMode == D2D1_ALPHA_MODE_UNKNOWN) f.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
-        if (f.alphaMode != D2D1_ALPHA_MODE_PREMULTIPLIED && f.alphaMode != D2D1_ALPHA_MODE_IGNORE)
-            return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
-        break;
-    case DXGI_FORMAT_A8_UNORM:
-        if (f.alphaMode == D2D1_ALPHA_MODE_UNKNOWN) f.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
-        if (f.alphaMode != D2D1_ALPHA_MODE_PREMULTIPLIED && f.alphaMode != D2D1_ALPHA_MODE_STRAIGHT)
-            return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
-        break;
-    default:
-        return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
-    }
-    *resolved = f;
-    return S_OK;
+UINT32 BytesPerPixel(const D2D1_PIXEL_FORMAT& format) {
+    if (SameFormat(format, kTargetFormat)) return 4;
+    return SameFormat(format, kMaskFormat) ? 1 : 0;
 }
 
 HBITMAP Bitmap::Dib() {
@@ -65,10 +48,7 @@ bool RectInside(const D2D1_RECT_U& r, UINT32 width, UINT32 height) {
     return r.left <= r.right && r.top <= r.bottom && r.right <= width && r.bottom <= height;
 }
 
-Bitmap::Bitmap(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY)
-    : factory_(factory), format_(format), dpiX_(dpiX), dpiY_(dpiY) {
-    factory_->AddRef();
-}
+Bitmap::Bitmap(Factory* factory) : factory_(factory) { factory_->AddRef(); }
 
 Bitmap::~Bitmap() {
     if (dib_) DeleteObject(dib_);
@@ -76,22 +56,20 @@ Bitmap::~Bitmap() {
     factory_->Release();
 }
 
-HRESULT Bitmap::Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format, FLOAT dpiX,
-                       FLOAT dpiY, bool gdiCompatible, Bitmap** out) {
+HRESULT Bitmap::Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format, bool gdiCompatible,
+                       Bitmap** out) {
     *out = nullptr;
-    HRESULT hr = CheckBitmapSize(size);
+    const HRESULT hr = CheckBitmapSize(size);
     if (FAILED(hr)) return hr;
-    hr = ResolveBitmapFormat(format, &format);
-    if (FAILED(hr)) return hr;
-    const bool alphaOnly = format.format == DXGI_FORMAT_A8_UNORM;
-    if (gdiCompatible && alphaOnly) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
+    const UINT32 bytesPerPixel = BytesPerPixel(format);
+    if (bytesPerPixel == 0) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
 
-    Bitmap* bitmap = new (std::nothrow) Bitmap(factory, format, dpiX, dpiY);
+    Bitmap* bitmap = new (std::nothrow) Bitmap(factory);
     if (!bitmap) return E_OUTOFMEMORY;
     Surface& s = bitmap->surface_;
     s.width = static_cast<int>(size.width);
     s.height = static_cast<int>(size.height);
-    s.bytesPerPixel = alphaOnly ? 1 : 4;
+    s.bytesPerPixel = static_cast<int>(bytesPerPixel);
     // Rows padded to 16 bytes so SIMD loads of one row never touch the next one's page; a
     // GDI-compatible bitmap keeps the DIB's rows of exactly four bytes per pixel, and its block
     // ends with a spare row for those loads.
@@ -131,7 +109,7 @@ void Bitmap::GetFactory(ID2D1Factory** factory) const {
 }
 
 D2D1_SIZE_F* Bitmap::GetSize(D2D1_SIZE_F* size) const {
-    *size = {surface_.width * 96.0f / dpiX_, surface_.height * 96.0f / dpiY_};
+    *size = {float(surface_.width), float(surface_.height)};
     return size;
 }
 
@@ -141,47 +119,21 @@ D2D1_SIZE_U* Bitmap::GetPixelSize(D2D1_SIZE_U* size) const {
 }
 
 D2D1_PIXEL_FORMAT* Bitmap::GetPixelFormat(D2D1_PIXEL_FORMAT* format) const {
-    *format = format_;
+    *format = IsAlphaOnly() ? kMaskFormat : kTargetFormat;
     return format;
 }
 
 void Bitmap::GetDpi(FLOAT* dpiX, FLOAT* dpiY) const {
-    if (dpiX) *dpiX = dpiX_;
-    if (dpiY) *dpiY = dpiY_;
+    if (dpiX) *dpiX = 96.0f;
+    if (dpiY) *dpiY = 96.0f;
 }
 
-void Bitmap::Write(const D2D1_RECT_U& rect, const uint8_t* src, size_t pitch) {
-    const size_t rowBytes = static_cast<size_t>(rect.right - rect.left) * surface_.bytesPerPixel;
-    for (UINT32 y = rect.top; y < rect.bottom; ++y) {
-        std::memcpy(surface_.Row8(static_cast<int>(y)) + rect.left * surface_.bytesPerPixel, src, rowBytes);
+void Bitmap::Write(const uint8_t* src, size_t pitch) {
+    const size_t rowBytes = static_cast<size_t>(surface_.width) * surface_.bytesPerPixel;
+    for (int y = 0; y < surface_.height; ++y) {
+        std::memcpy(surface_.Row8(y), src, rowBytes);
         src += pitch;
     }
-    ForceOpaque(rect);
-}
-
-void Bitmap::ForceOpaque(const D2D1_RECT_U& rect) {
-    // Bitmaps that ignore alpha are drawn as opaque whatever their data says.
-    if (format_.alphaMode != D2D1_ALPHA_MODE_IGNORE || IsAlphaOnly()) return;
-    for (UINT32 y = rect.top; y < rect.bottom; ++y) {
-        uint32_t* row = surface_.Row32(static_cast<int>(y));
-        for (UINT32 x = rect.left; x < rect.right; ++x) row[x] |= 0xff000000u;
-    }
-}
-
-void Bitmap::CopyRect(D2D1_POINT_2U destination, const Bitmap& from, const D2D1_RECT_U& rect) {
-    const Surface& s = from.surface_;
-    const int bpp = surface_.bytesPerPixel;
-    const size_t rowBytes = static_cast<size_t>(rect.right - rect.left) * bpp;
-    const int rows = static_cast<int>(rect.bottom - rect.top);
-    // Within one bitmap a downward move must copy the bottom row first.
-    const bool backwards = &from == this && destination.y > rect.top;
-    for (int i = 0; i < rows; ++i) {
-        const int k = backwards ? rows - 1 - i : i;
-        std::memmove(surface_.Row8(static_cast<int>(destination.y) + k) + destination.x * bpp,
-                     s.Row8(static_cast<int>(rect.top) + k) + rect.left * bpp, rowBytes);
-    }
-    ForceOpaque({destination.x, destination.y, destination.x + (rect.right - rect.left),
-                 destination.y + (rect.bottom - rect.top)});
 }
 
 HRESULT Bitmap::CopyFrom(const D2D1_POINT_2U* destPoint, const Bitmap& source, const D2D1_RECT_U* srcRect) {
@@ -193,7 +145,11 @@ HRESULT Bitmap::CopyFrom(const D2D1_POINT_2U* destPoint, const Bitmap& source, c
     const uint64_t right = uint64_t(at.x) + (rect.right - rect.left);
     const uint64_t bottom = uint64_t(at.y) + (rect.bottom - rect.top);
     if (right > uint64_t(surface_.width) || bottom > uint64_t(surface_.height)) return E_INVALIDARG;
-    CopyRect(at, source, rect);
+    const int bpp = surface_.bytesPerPixel;
+    const size_t rowBytes = static_cast<size_t>(rect.right - rect.left) * bpp;
+    for (UINT32 y = rect.top; y < rect.bottom; ++y)
+        std::memcpy(surface_.Row8(static_cast<int>(at.y + y - rect.top)) + at.x * bpp,
+                    s.Row8(static_cast<int>(y)) + rect.left * bpp, rowBytes);
     return S_OK;
 }
 
@@ -202,6 +158,8 @@ HRESULT Bitmap::CopyFromBitmap(const D2D1_POINT_2U* destPoint, ID2D1Bitmap* bitm
         ComPtr<Bitmap> source = Unwrap<Bitmap>(bitmap, IID_SoftBitmap);
         if (!source) return E_INVALIDARG;
         if (source->factory_ != factory_) return Hr(D2DERR_WRONG_FACTORY);
+        // Tessary copies between two bitmaps; a copy within one is not made.
+        if (source.Get() == this) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCallFailure();
         if (FAILED(injected)) return injected;
@@ -214,17 +172,16 @@ HRESULT Bitmap::CopyFromRenderTarget(const D2D1_POINT_2U*, ID2D1RenderTarget*, c
     return Hr(D2DERR_UNSUPPORTED_OPERATION);
 }
 
+// Tessary uploads whole bitmaps; a copy into part of one is not made.
 HRESULT Bitmap::CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, UINT32 pitch) {
     return Guarded([&]() -> HRESULT {
+        if (dstRect) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         if (!srcData) return E_INVALIDARG;
-        const D2D1_RECT_U rect = dstRect ? *dstRect : D2D1_RECT_U{0, 0, UINT32(surface_.width), UINT32(surface_.height)};
-        if (!RectInside(rect, surface_.width, surface_.height)) return E_INVALIDARG;
-        const uint64_t rowBytes = uint64_t(rect.right - rect.left) * surface_.bytesPerPixel;
-        if (rect.bottom - rect.top > 1 && pitch < rowBytes) return E_INVALIDARG;
+        if (surface_.height > 1 && pitch < uint64_t(surface_.width) * surface_.bytesPerPixel) return E_INVALIDARG;
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCallFailure();
         if (FAILED(injected)) return injected;
-        Write(rect, static_cast<const uint8_t*>(srcData), pitch);
+        Write(static_cast<const uint8_t*>(srcData), pitch);
         return S_OK;
     });
 }

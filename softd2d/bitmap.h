@@ -9,40 +9,39 @@ class Factory;
 // Largest width or height of any bitmap or target, as on Direct3D 10 hardware.
 constexpr UINT32 kMaxBitmapSize = 16384;
 
+// The two formats Tessary uses: premultiplied BGRA for targets and pictures, straight A8 for masks.
+constexpr D2D1_PIXEL_FORMAT kTargetFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+constexpr D2D1_PIXEL_FORMAT kMaskFormat = {DXGI_FORMAT_A8_UNORM, D2D1_ALPHA_MODE_STRAIGHT};
+
+inline bool SameFormat(const D2D1_PIXEL_FORMAT& a, const D2D1_PIXEL_FORMAT& b) {
+    return a.format == b.format && a.alphaMode == b.alphaMode;
+}
+
 // Validates a requested size: E_INVALIDARG for zero, D2DERR_MAX_TEXTURE_SIZE_EXCEEDED above
 // kMaxBitmapSize, checked before anything is allocated.
 HRESULT CheckBitmapSize(D2D1_SIZE_U size);
 
-// The formats bitmaps come in: premultiplied (or alpha-ignored) BGRA, and A8.
-// DXGI_FORMAT_UNKNOWN and D2D1_ALPHA_MODE_UNKNOWN resolve to premultiplied BGRA.
-HRESULT ResolveBitmapFormat(D2D1_PIXEL_FORMAT requested, D2D1_PIXEL_FORMAT* resolved);
+// 4 for kTargetFormat, 1 for kMaskFormat, 0 for any other format.
+UINT32 BytesPerPixel(const D2D1_PIXEL_FORMAT& format);
 
 class Bitmap final : public ID2D1Bitmap, public RefCounted {
 public:
-    // Pixels start transparent black, on the heap. A `gdiCompatible` bitmap moves them into a
-    // top-down DIB section that a memory DC can select the first time GDI needs it (Dib), so
-    // only the bitmaps GDI reaches hold a section: GDI handles are scarce, and a section per
-    // bitmap makes each one cost more the more there are.
-    static HRESULT Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format,
-                          FLOAT dpiX, FLOAT dpiY, bool gdiCompatible, Bitmap** out);
+    // Pixels start transparent black, on the heap, at 96 DPI. A `gdiCompatible` bitmap moves them
+    // into a top-down DIB section that a memory DC can select the first time GDI needs it (Dib),
+    // so only the bitmaps GDI reaches hold a section: GDI handles are scarce, and a section per
+    // bitmap makes each one cost more the more there are. Size and format are checked first.
+    static HRESULT Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format, bool gdiCompatible,
+                          Bitmap** out);
 
     const Surface& Pixels() const { return surface_; }
     // The DIB section holding the pixels of a GDI-compatible bitmap, made on first use; null for
     // other bitmaps or when GDI refuses one (the pixels then stay where they are).
     HBITMAP Dib();
     Factory* Owner() const { return factory_; }
-    bool IsAlphaOnly() const { return format_.format == DXGI_FORMAT_A8_UNORM; }
-    FLOAT DpiX() const { return dpiX_; }
-    FLOAT DpiY() const { return dpiY_; }
-    void SetDpi(FLOAT dpiX, FLOAT dpiY) {
-        dpiX_ = dpiX;
-        dpiY_ = dpiY;
-    }
+    bool IsAlphaOnly() const { return surface_.bytesPerPixel == 1; }
 
-    // Copies the rectangle's rows from `src`, whose rows are `pitch` bytes apart.
-    void Write(const D2D1_RECT_U& rect, const uint8_t* src, size_t pitch);
-    // Copies a rectangle of `from` to `destination`, overlap-safe.
-    void CopyRect(D2D1_POINT_2U destination, const Bitmap& from, const D2D1_RECT_U& rect);
+    // Copies every row from `src`, whose rows are `pitch` bytes apart.
+    void Write(const uint8_t* src, size_t pitch);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
@@ -64,14 +63,11 @@ public:
     HRESULT STDMETHODCALLTYPE CopyFromMemory(const D2D1_RECT_U* dstRect, const void* srcData, UINT32 pitch) override;
 
 private:
-    Bitmap(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY);
+    explicit Bitmap(Factory* factory);
     ~Bitmap() override;
-    void ForceOpaque(const D2D1_RECT_U& rect);
     HRESULT CopyFrom(const D2D1_POINT_2U* destPoint, const Bitmap& source, const D2D1_RECT_U* srcRect);
 
     Factory* factory_;
-    D2D1_PIXEL_FORMAT format_;
-    FLOAT dpiX_, dpiY_;
     Surface surface_;
     HBITMAP dib_ = nullptr;
     void* heap_ = nullptr;

@@ -4,13 +4,12 @@
 
 namespace softd2d {
 
-HRESULT BitmapRenderTarget::Create(Factory* factory, D2D1_SIZE_U size, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY,
-                                   bool gdiCompatible, ID2D1BitmapRenderTarget** out) {
-    // Pixels always live in a DIB section, so GDI interop never has to copy them.
+HRESULT BitmapRenderTarget::Create(Factory* factory, D2D1_SIZE_U size, ID2D1BitmapRenderTarget** out) {
+    // Pixels move into a DIB section when GDI first needs them, so GDI interop never copies them.
     ComPtr<Bitmap> pixels;
-    HRESULT hr = Bitmap::Create(factory, size, format, dpiX, dpiY, true, pixels.Out());
+    HRESULT hr = Bitmap::Create(factory, size, kTargetFormat, true, pixels.Out());
     if (FAILED(hr)) return hr;
-    BitmapRenderTarget* target = new (std::nothrow) BitmapRenderTarget(factory, format, dpiX, dpiY, gdiCompatible);
+    BitmapRenderTarget* target = new (std::nothrow) BitmapRenderTarget(factory);
     if (!target) return E_OUTOFMEMORY;
     if (!target->UsePixels(std::move(pixels))) {
         target->Release();

@@ -13,11 +13,18 @@ float Unit(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
 
 uint32_t ToByte(double v) { return static_cast<uint32_t>(std::floor(v * 255.0 + 0.5)); }
 
+}  // namespace
+
+D2D1_MATRIX_3X2_F IdentityMatrix() {
+    D2D1_MATRIX_3X2_F m = {};
+    m._11 = 1.0f;
+    m._22 = 1.0f;
+    return m;
+}
+
 bool IsIdentity(const D2D1_MATRIX_3X2_F& m) {
     return m._11 == 1 && m._12 == 0 && m._21 == 0 && m._22 == 1 && m._31 == 0 && m._32 == 0;
 }
-
-}  // namespace
 
 uint32_t PremultipliedColor(const D2D1_COLOR_F& color) {
     const double a = Unit(color.a);
@@ -34,13 +41,8 @@ bool ValidInterpolationMode(D2D1_BITMAP_INTERPOLATION_MODE mode) {
 }
 
 template <class Interface>
-BrushBase<Interface>::BrushBase(Factory* factory, const D2D1_BRUSH_PROPERTIES* properties)
-    : factory_(factory), transform_(IdentityMatrix()) {
+BrushBase<Interface>::BrushBase(Factory* factory) : factory_(factory), transform_(IdentityMatrix()) {
     factory_->AddRef();
-    if (properties) {
-        opacity_ = properties->opacity;
-        transform_ = properties->transform;
-    }
 }
 
 template <class Interface>
@@ -88,9 +90,8 @@ void BrushBase<Interface>::GetTransform(D2D1_MATRIX_3X2_F* transform) const {
 template class BrushBase<ID2D1SolidColorBrush>;
 template class BrushBase<ID2D1BitmapBrush>;
 
-HRESULT SolidColorBrush::Create(Factory* factory, const D2D1_COLOR_F& color,
-                                const D2D1_BRUSH_PROPERTIES* properties, ID2D1SolidColorBrush** out) {
-    SolidColorBrush* brush = new (std::nothrow) SolidColorBrush(factory, color, properties);
+HRESULT SolidColorBrush::Create(Factory* factory, const D2D1_COLOR_F& color, ID2D1SolidColorBrush** out) {
+    SolidColorBrush* brush = new (std::nothrow) SolidColorBrush(factory, color);
     if (!brush) return E_OUTOFMEMORY;
     *out = brush;
     return S_OK;
@@ -100,21 +101,21 @@ void SolidColorBrush::SetColor(const D2D1_COLOR_F* color) {
     if (color) color_ = *color;
 }
 
-// Tessary's colours carry their own alpha; a brush opacity other than 1 is not drawn.
-HRESULT SolidColorBrush::ToPaint(const AxisMap&, Paint* paint) {
-    if (opacity_ != 1.0f) return Hr(D2DERR_UNSUPPORTED_OPERATION);
+// Tessary's colours carry their own alpha; a brush opacity other than 1, or a transform, is not drawn.
+HRESULT SolidColorBrush::ToPaint(Paint* paint) {
+    if (opacity_ != 1.0f || !IsIdentity(transform_)) return Hr(D2DERR_UNSUPPORTED_OPERATION);
     paint->solid = true;
     paint->color = PremultipliedColor(color_);
     return paint->color == 0 ? S_FALSE : S_OK;
 }
 
 HRESULT BitmapBrush::Create(Factory* factory, Bitmap* bitmap, const D2D1_BITMAP_BRUSH_PROPERTIES* bitmapProperties,
-                            const D2D1_BRUSH_PROPERTIES* properties, ID2D1BitmapBrush** out) {
+                            ID2D1BitmapBrush** out) {
     if (bitmapProperties &&
         (!ValidExtendMode(bitmapProperties->extendModeX) || !ValidExtendMode(bitmapProperties->extendModeY) ||
          !ValidInterpolationMode(bitmapProperties->interpolationMode)))
         return E_INVALIDARG;
-    BitmapBrush* brush = new (std::nothrow) BitmapBrush(factory, properties);
+    BitmapBrush* brush = new (std::nothrow) BitmapBrush(factory);
     if (!brush) return E_OUTOFMEMORY;
     brush->bitmap_.Assign(bitmap);
     if (bitmapProperties) {
@@ -150,7 +151,7 @@ void BitmapBrush::GetBitmap(ID2D1Bitmap** bitmap) const {
     if (*bitmap) (*bitmap)->AddRef();
 }
 
-HRESULT BitmapBrush::ToPaint(const AxisMap& worldToDevice, Paint* paint) {
+HRESULT BitmapBrush::ToPaint(Paint* paint) {
     if (!bitmap_) return S_FALSE;
     if (bitmap_->Owner() != factory_) return Hr(D2DERR_WRONG_FACTORY);
     if (bitmap_->IsAlphaOnly()) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
@@ -158,22 +159,16 @@ HRESULT BitmapBrush::ToPaint(const AxisMap& worldToDevice, Paint* paint) {
     if (!IsIdentity(transform_) || extendX_ != D2D1_EXTEND_MODE_CLAMP || extendY_ != D2D1_EXTEND_MODE_CLAMP ||
         opacity_ != 1.0f)
         return Hr(D2DERR_UNSUPPORTED_OPERATION);
-    // Brush space is in DIPs; the bitmap's DPI turns them into texels.
-    const AxisMap& toDevice = worldToDevice;
-    if (!toDevice.Invertible()) return S_FALSE;
+    // Untransformed at 96 DPI, each device pixel samples the texel under it, whatever the interpolation.
     const Surface& pixels = bitmap_->Pixels();
-    const double kx = bitmap_->DpiX() / 96.0, ky = bitmap_->DpiY() / 96.0;
     ImageMapping& m = paint->image;
     m.image = &pixels;
     m.regionLeft = 0;
     m.regionTop = 0;
     m.regionRight = pixels.width;
     m.regionBottom = pixels.height;
-    m.scaleX = kx / toDevice.scaleX;
-    m.offsetX = -toDevice.offsetX * kx / toDevice.scaleX;
-    m.scaleY = ky / toDevice.scaleY;
-    m.offsetY = -toDevice.offsetY * ky / toDevice.scaleY;
-    m.linear = interpolation_ == D2D1_BITMAP_INTERPOLATION_MODE_LINEAR;
+    m.scaleX = m.scaleY = 1;
+    m.offsetX = m.offsetY = 0;
     paint->solid = false;
     paint->opacity = 1.0f;
     return S_OK;

@@ -1,7 +1,6 @@
 #pragma once
 #include "bitmap.h"
 #include "com_base.h"
-#include "placement.h"
 #include "raster/rasterizer.h"
 
 namespace softd2d {
@@ -16,9 +15,8 @@ public:
     virtual Factory* Owner() const = 0;
     // The bitmap the brush reads, if any: a target may not paint with its own.
     virtual const Bitmap* Reads() const { return nullptr; }
-    // The paint the brush puts on device pixels, given how the world reaches the device.
-    // S_FALSE when it paints nothing at all.
-    virtual HRESULT ToPaint(const AxisMap& worldToDevice, Paint* paint) = 0;
+    // The paint the brush puts on device pixels. S_FALSE when it paints nothing at all.
+    virtual HRESULT ToPaint(Paint* paint) = 0;
 
 protected:
     ~BrushSource() = default;
@@ -26,6 +24,9 @@ protected:
 
 // Premultiplies a straight colour in float and rounds each channel to nearest.
 uint32_t PremultipliedColor(const D2D1_COLOR_F& color);
+
+D2D1_MATRIX_3X2_F IdentityMatrix();
+bool IsIdentity(const D2D1_MATRIX_3X2_F& m);
 
 template <class Interface>
 class BrushBase : public Interface, public BrushSource, public RefCounted {
@@ -41,7 +42,8 @@ public:
     Factory* Owner() const override { return factory_; }
 
 protected:
-    BrushBase(Factory* factory, const D2D1_BRUSH_PROPERTIES* properties);
+    // Brushes start at opacity 1 without a transform; Tessary creates them without properties.
+    explicit BrushBase(Factory* factory);
     ~BrushBase() override;
 
     Factory* factory_;
@@ -51,8 +53,7 @@ protected:
 
 class SolidColorBrush final : public BrushBase<ID2D1SolidColorBrush> {
 public:
-    static HRESULT Create(Factory* factory, const D2D1_COLOR_F& color,
-                          const D2D1_BRUSH_PROPERTIES* properties, ID2D1SolidColorBrush** out);
+    static HRESULT Create(Factory* factory, const D2D1_COLOR_F& color, ID2D1SolidColorBrush** out);
 
     void STDMETHODCALLTYPE SetColor(const D2D1_COLOR_F* color) override;
     using ID2D1SolidColorBrush::GetColor;
@@ -60,20 +61,18 @@ public:
         *color = color_;
         return color;
     }
-    HRESULT ToPaint(const AxisMap& worldToDevice, Paint* paint) override;
+    HRESULT ToPaint(Paint* paint) override;
 
 private:
-    SolidColorBrush(Factory* factory, const D2D1_COLOR_F& color, const D2D1_BRUSH_PROPERTIES* properties)
-        : BrushBase(factory, properties), color_(color) {}
+    SolidColorBrush(Factory* factory, const D2D1_COLOR_F& color) : BrushBase(factory), color_(color) {}
 
     D2D1_COLOR_F color_;
 };
 
 class BitmapBrush final : public BrushBase<ID2D1BitmapBrush> {
 public:
-    // `bitmap` may be null: such a brush paints nothing.
     static HRESULT Create(Factory* factory, Bitmap* bitmap, const D2D1_BITMAP_BRUSH_PROPERTIES* bitmapProperties,
-                          const D2D1_BRUSH_PROPERTIES* properties, ID2D1BitmapBrush** out);
+                          ID2D1BitmapBrush** out);
 
     void STDMETHODCALLTYPE SetExtendModeX(D2D1_EXTEND_MODE mode) override;
     void STDMETHODCALLTYPE SetExtendModeY(D2D1_EXTEND_MODE mode) override;
@@ -84,10 +83,10 @@ public:
     D2D1_BITMAP_INTERPOLATION_MODE STDMETHODCALLTYPE GetInterpolationMode() const override { return interpolation_; }
     void STDMETHODCALLTYPE GetBitmap(ID2D1Bitmap** bitmap) const override;
     const Bitmap* Reads() const override { return bitmap_.Get(); }
-    HRESULT ToPaint(const AxisMap& worldToDevice, Paint* paint) override;
+    HRESULT ToPaint(Paint* paint) override;
 
 private:
-    BitmapBrush(Factory* factory, const D2D1_BRUSH_PROPERTIES* properties) : BrushBase(factory, properties) {}
+    explicit BitmapBrush(Factory* factory) : BrushBase(factory) {}
 
     ComPtr<Bitmap> bitmap_;
     D2D1_EXTEND_MODE extendX_ = D2D1_EXTEND_MODE_CLAMP;

@@ -40,14 +40,6 @@ int g_endDrawCount = 0;
 CreateFailure g_create[SOFTD2D_RESOURCE_KIND_COUNT];
 NthFailure g_nth[SOFTD2D_CALL_SET_COUNT];
 
-IUnknown* Identity(IUnknown* object) {
-    IUnknown* unknown = nullptr;
-    if (!object || FAILED(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown))))
-        return nullptr;
-    unknown->Release();  // only the address is kept
-    return unknown;
-}
-
 void RemoveEndDrawFailure(int i) {
     g_endDraw[i] = g_endDraw[--g_endDrawCount];
 }
@@ -132,9 +124,10 @@ HRESULT WINAPI SoftD2D_FailNextEndDraw(IUnknown* target, UINT32 count, HRESULT r
     if (count == 0 || SUCCEEDED(result)) return E_INVALIDARG;
     IUnknown* identity = nullptr;
     if (target) {
-        // Only our own render targets can be aimed at.
-        if (!IsSoftRenderTarget(target)) return E_INVALIDARG;
-        identity = Identity(target);
+        // Only our own render targets can be aimed at; only the address of the identity is kept.
+        ComPtr<RenderTargetState> state = Unwrap<RenderTargetState>(target, IID_SoftRenderTarget);
+        if (!state) return E_INVALIDARG;
+        identity = state->Identity();
     }
     std::lock_guard<std::mutex> hold(g_lock);
     if (g_endDrawCount == kMaxEndDrawFailures) return E_OUTOFMEMORY;

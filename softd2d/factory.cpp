@@ -5,9 +5,7 @@
 
 namespace softd2d {
 
-Factory::Factory(D2D1_FACTORY_TYPE type) : multiThreaded_(type == D2D1_FACTORY_TYPE_MULTI_THREADED) {
-    InitializeCriticalSection(&lock_);
-}
+Factory::Factory() { InitializeCriticalSection(&lock_); }
 
 Factory::~Factory() { DeleteCriticalSection(&lock_); }
 
@@ -15,11 +13,6 @@ HRESULT Factory::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (riid == IID_IUnknown || riid == __uuidof(ID2D1Factory)) return ReturnInterface<ID2D1Factory>(this, out);
-    if (riid == IID_SoftFactory) {
-        AddRef();
-        *out = this;
-        return S_OK;
-    }
     return E_NOINTERFACE;
 }
 
@@ -71,13 +64,12 @@ extern "C" HRESULT WINAPI D2D1CreateFactory(D2D1_FACTORY_TYPE type, REFIID riid,
     return Guarded([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (type != D2D1_FACTORY_TYPE_SINGLE_THREADED && type != D2D1_FACTORY_TYPE_MULTI_THREADED)
-            return E_INVALIDARG;
-        if (options && static_cast<unsigned>(options->debugLevel) > D2D1_DEBUG_LEVEL_INFORMATION)
-            return E_INVALIDARG;
+        // Tessary makes one multi-threaded factory without a debug layer.
+        if (type != D2D1_FACTORY_TYPE_MULTI_THREADED || (options && options->debugLevel != D2D1_DEBUG_LEVEL_NONE))
+            return Hr(D2DERR_UNSUPPORTED_OPERATION);
         const HRESULT injected = TakeCallFailure();
         if (FAILED(injected)) return injected;
-        Factory* factory = new (std::nothrow) Factory(type);
+        Factory* factory = new (std::nothrow) Factory;
         if (!factory) return E_OUTOFMEMORY;
         const HRESULT hr = factory->QueryInterface(riid, out);
         factory->Release();

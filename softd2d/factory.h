@@ -6,15 +6,11 @@ namespace softd2d {
 
 class Factory final : public ID2D1Factory, public RefCounted {
 public:
-    explicit Factory(D2D1_FACTORY_TYPE type);
+    Factory();
 
-    // Multi-threaded factories serialise every call on their objects, as Direct2D does.
-    void Lock() {
-        if (multiThreaded_) EnterCriticalSection(&lock_);
-    }
-    void Unlock() {
-        if (multiThreaded_) LeaveCriticalSection(&lock_);
-    }
+    // The factory is multi-threaded: it serialises every call on its objects, as Direct2D does.
+    void Lock() { EnterCriticalSection(&lock_); }
+    void Unlock() { LeaveCriticalSection(&lock_); }
     // Rasterised glyphs shared by every render target of the factory; used under its lock.
     GlyphCache& Glyphs() { return glyphs_; }
 
@@ -42,7 +38,6 @@ public:
 private:
     ~Factory() override;
 
-    bool multiThreaded_;
     CRITICAL_SECTION lock_;
     GlyphCache glyphs_;
 };

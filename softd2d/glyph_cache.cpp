@@ -11,25 +11,18 @@ namespace {
 
 // Per cached glyph beyond its coverage bytes: list node, index slot, vector.
 constexpr size_t kEntryOverhead = 128;
-// Device origins beyond this are left to DirectWrite's own conversion.
+// A glyph whose origin lies this far off would need to be millions of pixels wide to reach a target
+// (at most 16384 pixels); it is skipped rather than placed by coordinates a LONG may not hold.
 constexpr float kFarCoordinate = 1e7f;
-
-DWRITE_MATRIX TransformOf(const AxisMap& m) {
-    return {float(m.scaleX), 0, 0, float(m.scaleY), float(m.offsetX), float(m.offsetY)};
-}
-
-bool IsIdentity(const AxisMap& m) { return m.scaleX == 1 && m.scaleY == 1 && m.offsetX == 0 && m.offsetY == 0; }
 
 }  // namespace
 
 size_t GlyphCache::KeyHash::operator()(const Key& k) const {
-    uint32_t bits[3];
-    std::memcpy(&bits[0], &k.emSize, 4);
-    std::memcpy(&bits[1], &k.scaleX, 4);
-    std::memcpy(&bits[2], &k.scaleY, 4);
+    uint32_t size;
+    std::memcpy(&size, &k.emSize, 4);
     size_t h = reinterpret_cast<uintptr_t>(k.face) * 0x9E3779B97F4A7C15ull;
-    h ^= (size_t(bits[0]) << 32 | bits[1]) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
-    h ^= (size_t(bits[2]) << 32 | size_t(k.glyph) << 16 | size_t(k.sideways) << 8 | k.measuring) + (h << 6) + (h >> 2);
+    h ^= (size_t(size) << 32 | size_t(k.glyph) << 16 | size_t(k.sideways) << 8 | k.measuring) + 0x632BE59BD9B4E019ull +
+         (h << 6) + (h >> 2);
     return h;
 }
 
@@ -42,11 +35,6 @@ void GlyphCache::Clear() {
     bytes_ = 0;
 }
 
-void GlyphCache::SetBudget(size_t bytes) {
-    budget_ = bytes;
-    Trim();
-}
-
 void GlyphCache::Evict(Entries::iterator it) {
     bytes_ -= it->alpha.size() + kEntryOverhead;
     index_.erase(it->key);
@@ -55,11 +43,10 @@ void GlyphCache::Evict(Entries::iterator it) {
 }
 
 void GlyphCache::Trim() {
-    while (bytes_ > budget_ && !entries_.empty()) Evict(std::prev(entries_.end()));
+    while (bytes_ > kBudget && !entries_.empty()) Evict(std::prev(entries_.end()));
 }
 
 HRESULT GlyphCache::Rasterise(IDWriteFactory* factory, Glyph* glyph) {
-    ++rasterised_;
     const Key& k = glyph->key;
     const UINT16 index = k.glyph;
     const FLOAT advance = 0;
@@ -70,12 +57,8 @@ HRESULT GlyphCache::Rasterise(IDWriteFactory* factory, Glyph* glyph) {
     single.glyphIndices = &index;
     single.glyphAdvances = &advance;
     single.isSideways = k.sideways;
-    // Only the shape is wanted: the scale without the offset, so the origin stays at device (0, 0).
-    const bool unscaled = k.scaleX == 1 && k.scaleY == 1;
-    const DWRITE_MATRIX scale{k.scaleX, 0, 0, k.scaleY, 0, 0};
     ComPtr<IDWriteGlyphRunAnalysis> analysis;
-    HRESULT hr = factory->CreateGlyphRunAnalysis(&single, 1.0f, unscaled ? nullptr : &scale,
-                                                 DWRITE_RENDERING_MODE_NATURAL,
+    HRESULT hr = factory->CreateGlyphRunAnalysis(&single, 1.0f, nullptr, DWRITE_RENDERING_MODE_NATURAL,
                                                  static_cast<DWRITE_MEASURING_MODE>(k.measuring), 0, 0, analysis.Out());
     if (FAILED(hr)) return hr;
     if (!analysis) return E_FAIL;
@@ -89,11 +72,8 @@ HRESULT GlyphCache::Rasterise(IDWriteFactory* factory, Glyph* glyph) {
     hr = analysis->CreateAlphaTexture(DWRITE_TEXTURE_CLEARTYPE_3x1, &b, raw.data(), static_cast<UINT32>(raw.size()));
     if (FAILED(hr)) return hr;
     glyph->alpha.resize(width * height);
-    for (size_t i = 0; i < glyph->alpha.size(); ++i) {
-        const uint8_t r = raw[3 * i], g = raw[3 * i + 1], bl = raw[3 * i + 2];
-        if (r != g || g != bl) glyph->exact = false;
-        glyph->alpha[i] = static_cast<uint8_t>((r + g + bl + 1) / 3);
-    }
+    for (size_t i = 0; i < glyph->alpha.size(); ++i)
+        glyph->alpha[i] = static_cast<uint8_t>((raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2] + 1) / 3);
     glyph->bounds = b;
     return S_OK;
 }
@@ -120,8 +100,8 @@ const GlyphCache::Glyph* GlyphCache::Find(IDWriteFactory* factory, const Key& ke
 }
 
 HRESULT GlyphCache::Compose(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                            const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit,
-                            RECT* bounds, std::vector<uint8_t>* coverage) {
+                            DWRITE_MEASURING_MODE measuring, const RECT& limit, RECT* bounds,
+                            std::vector<uint8_t>* coverage) {
     *bounds = {};
     coverage->clear();
     if (!factory) return E_FAIL;
@@ -129,17 +109,13 @@ HRESULT GlyphCache::Compose(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run
         originsChecked_ = true;
         factory->QueryInterface(__uuidof(IDWriteFactory4), reinterpret_cast<void**>(originFactory_.Out()));
     }
-    if (!originFactory_) return S_FALSE;
+    if (!originFactory_) return E_NOTIMPL;
 
     // The glyph origins exactly as the run analysis computes them: the same DirectWrite function,
-    // then the transform applied in single precision, then truncated towards zero.
-    const AxisMap& m = worldToDevice;
-    const bool identity = IsIdentity(m);
-    const DWRITE_MATRIX transform = TransformOf(m);
+    // then truncated towards zero.
     origins_.resize(run.glyphCount);
-    HRESULT hr = originFactory_->ComputeGlyphOrigins(&run, measuring, origin, identity ? nullptr : &transform,
-                                                     origins_.data());
-    if (FAILED(hr)) return S_FALSE;
+    HRESULT hr = originFactory_->ComputeGlyphOrigins(&run, measuring, origin, nullptr, origins_.data());
+    if (FAILED(hr)) return hr;
 
     // Every glyph is looked up before any is evicted, so the pointers below stay valid.
     struct Placed {
@@ -148,27 +124,18 @@ HRESULT GlyphCache::Compose(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run
     };
     std::vector<Placed> placed;
     placed.reserve(run.glyphCount);
-    Key key{run.fontFace, run.fontEmSize, transform.m11, transform.m22, 0, uint8_t(run.isSideways ? 1 : 0),
-            uint8_t(measuring)};
+    Key key{run.fontFace, run.fontEmSize, 0, uint8_t(run.isSideways ? 1 : 0), uint8_t(measuring)};
     RECT all{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     HRESULT result = S_OK;
-    for (UINT32 i = 0; i < run.glyphCount && result == S_OK; ++i) {
-        float x = origins_[i].x, y = origins_[i].y;
-        if (!identity) {
-            x = x * transform.m11 + y * transform.m21 + transform.dx;
-            y = origins_[i].x * transform.m12 + y * transform.m22 + transform.dy;
-        }
-        if (!(std::fabs(x) < kFarCoordinate) || !(std::fabs(y) < kFarCoordinate)) {
-            result = S_FALSE;
-            break;
-        }
+    for (UINT32 i = 0; i < run.glyphCount; ++i) {
+        const float x = origins_[i].x, y = origins_[i].y;
+        if (!(std::fabs(x) < kFarCoordinate) || !(std::fabs(y) < kFarCoordinate)) continue;
         key.glyph = run.glyphIndices[i];
         const Glyph* glyph = Find(factory, key, &hr);
         if (!glyph) {
             result = hr;
             break;
         }
-        if (!glyph->exact) result = S_FALSE;
         if (glyph->alpha.empty()) continue;
         const Placed p{glyph, static_cast<LONG>(x), static_cast<LONG>(y)};
         all.left = std::min(all.left, glyph->bounds.left + p.x);
@@ -177,29 +144,24 @@ HRESULT GlyphCache::Compose(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run
         all.bottom = std::max(all.bottom, glyph->bounds.bottom + p.y);
         placed.push_back(p);
     }
-    if (result == S_OK && !placed.empty()) {
-        const RECT wanted{std::max(all.left, limit.left), std::max(all.top, limit.top), std::min(all.right, limit.right),
-                          std::min(all.bottom, limit.bottom)};
-        if (wanted.left < wanted.right && wanted.top < wanted.bottom) {
-            const size_t width = size_t(wanted.right - wanted.left), height = size_t(wanted.bottom - wanted.top);
-            if (width * height > std::numeric_limits<UINT32>::max() / 3) {
-                result = E_OUTOFMEMORY;
-            } else {
-                coverage->assign(width * height, 0);
-                for (const Placed& p : placed) {
-                    const RECT& g = p.glyph->bounds;
-                    const LONG gw = g.right - g.left;
-                    const LONG left = std::max(g.left + p.x, wanted.left), right = std::min(g.right + p.x, wanted.right);
-                    const LONG top = std::max(g.top + p.y, wanted.top), bottom = std::min(g.bottom + p.y, wanted.bottom);
-                    for (LONG row = top; row < bottom; ++row) {
-                        const uint8_t* from = p.glyph->alpha.data() + size_t(row - p.y - g.top) * gw + (left - p.x - g.left);
-                        uint8_t* to = coverage->data() + size_t(row - wanted.top) * width + (left - wanted.left);
-                        for (LONG col = 0; col < right - left; ++col) to[col] |= from[col];
-                    }
-                }
-                *bounds = wanted;
+    const RECT wanted{std::max(all.left, limit.left), std::max(all.top, limit.top), std::min(all.right, limit.right),
+                      std::min(all.bottom, limit.bottom)};
+    if (result == S_OK && wanted.left < wanted.right && wanted.top < wanted.bottom) {
+        // Within a target of at most 16384 x 16384 pixels.
+        const size_t width = size_t(wanted.right - wanted.left), height = size_t(wanted.bottom - wanted.top);
+        coverage->assign(width * height, 0);
+        for (const Placed& p : placed) {
+            const RECT& g = p.glyph->bounds;
+            const LONG gw = g.right - g.left;
+            const LONG left = std::max(g.left + p.x, wanted.left), right = std::min(g.right + p.x, wanted.right);
+            const LONG top = std::max(g.top + p.y, wanted.top), bottom = std::min(g.bottom + p.y, wanted.bottom);
+            for (LONG row = top; row < bottom; ++row) {
+                const uint8_t* from = p.glyph->alpha.data() + size_t(row - p.y - g.top) * gw + (left - p.x - g.left);
+                uint8_t* to = coverage->data() + size_t(row - wanted.top) * width + (left - wanted.left);
+                for (LONG col = 0; col < right - left; ++col) to[col] |= from[col];
             }
         }
+        *bounds = wanted;
     }
     Trim();
     return result;

@@ -14,49 +14,41 @@
 #include <vector>
 
 #include "com_base.h"
-#include "placement.h"
 
 namespace softd2d {
 
 class GlyphCache {
 public:
     // Bytes of coverage (and bookkeeping) kept before the least recently used glyphs go.
-    static constexpr size_t kDefaultBudget = size_t(4) << 20;
+    static constexpr size_t kBudget = size_t(4) << 20;
 
     GlyphCache() = default;
     ~GlyphCache();
     GlyphCache(const GlyphCache&) = delete;
     GlyphCache& operator=(const GlyphCache&) = delete;
 
-    // The natural coverage of `run` (one byte per pixel, DirectWrite's three subpixels averaged)
-    // inside `limit`, with its device rectangle in *bounds (empty when nothing is covered).
-    // S_FALSE when the run cannot be composed from single glyphs (DirectWrite without glyph
-    // origins, far-off coordinates, a glyph whose subpixels differ): the caller then has the whole
-    // run rasterised. Callers hold the factory lock.
+    // The natural coverage of `run` (one byte per pixel, DirectWrite's three subpixels averaged) at
+    // `origin` (device pixels: targets draw untransformed at 96 DPI) inside `limit`, with its device
+    // rectangle in *bounds (empty when nothing is covered). E_NOTIMPL when DirectWrite cannot give
+    // the glyph origins (it lacks IDWriteFactory4). Callers hold the factory lock.
     HRESULT Compose(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                    const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit, RECT* bounds,
-                    std::vector<uint8_t>* coverage);
+                    DWRITE_MEASURING_MODE measuring, const RECT& limit, RECT* bounds, std::vector<uint8_t>* coverage);
 
     // Drops every glyph and the font faces they hold.
     void Clear();
-    void SetBudget(size_t bytes);
-    size_t Glyphs() const { return entries_.size(); }
-    size_t Bytes() const { return bytes_; }
-    // How many glyphs were rasterised since the cache was made.
-    uint64_t Rasterised() const { return rasterised_; }
 
 private:
-    // Face (held by the cache), size, device scale, sideways and measuring mode, and the glyph. Text is
-    // drawn in grayscale only and DirectWrite renders a glyph the same wherever it lands, so a
-    // subpixel position is not part of the key.
+    // Face (held by the cache), size, sideways and measuring mode, and the glyph. Text is drawn in
+    // grayscale only and DirectWrite renders a glyph the same wherever it lands, so a subpixel
+    // position is not part of the key.
     struct Key {
         IDWriteFontFace* face;
-        float emSize, scaleX, scaleY;
+        float emSize;
         uint16_t glyph;
         uint8_t sideways, measuring;
         bool operator==(const Key& o) const {
-            return face == o.face && emSize == o.emSize && scaleX == o.scaleX && scaleY == o.scaleY &&
-                   glyph == o.glyph && sideways == o.sideways && measuring == o.measuring;
+            return face == o.face && emSize == o.emSize && glyph == o.glyph && sideways == o.sideways &&
+                   measuring == o.measuring;
         }
     };
     struct KeyHash {
@@ -66,7 +58,6 @@ private:
     struct Glyph {
         Key key;
         RECT bounds{};
-        bool exact = true;  // all three subpixels equal everywhere
         std::vector<uint8_t> alpha;
     };
     using Entries = std::list<Glyph>;
@@ -80,8 +71,6 @@ private:
     Entries entries_;  // most recently used first
     std::unordered_map<Key, Entries::iterator, KeyHash> index_;
     size_t bytes_ = 0;
-    size_t budget_ = kDefaultBudget;
-    uint64_t rasterised_ = 0;
     bool originsChecked_ = false;
     ComPtr<IDWriteFactory4> originFactory_;
     std::vector<D2D1_POINT_2F> origins_;

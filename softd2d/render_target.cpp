@@ -3,8 +3,6 @@
 // creation and GDI interop in render_target_resources.cpp, text in render_target_text.cpp.
 #include "render_target.h"
 
-#include <cmath>
-
 #include "brushes.h"
 #include "control.h"
 #include "factory.h"
@@ -12,23 +10,7 @@
 
 namespace softd2d {
 
-namespace {
-
-constexpr size_t kExpectedClipDepth = 16;
-
-}  // namespace
-
-bool IsSoftRenderTarget(IUnknown* unknown) {
-    return static_cast<bool>(Unwrap<RenderTargetState>(unknown, IID_SoftRenderTarget));
-}
-
-RenderTargetState::RenderTargetState(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY,
-                                     bool gdiCompatible)
-    : factory_(factory), format_(format), dpiX_(dpiX), dpiY_(dpiY), gdiCompatible_(gdiCompatible),
-      transform_(IdentityMatrix()) {
-    factory_->AddRef();
-    clipStack_.reserve(kExpectedClipDepth);  // pushes within this depth never allocate
-}
+RenderTargetState::RenderTargetState(Factory* factory) : factory_(factory) { factory_->AddRef(); }
 
 RenderTargetState::~RenderTargetState() { factory_->Release(); }
 
@@ -39,9 +21,7 @@ bool RenderTargetState::UsePixels(ComPtr<Bitmap> pixels) {
 }
 
 template <class Interface>
-RenderTarget<Interface>::RenderTarget(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY,
-                                      bool gdiCompatible)
-    : RenderTargetState(factory, format, dpiX, dpiY, gdiCompatible) {}
+RenderTarget<Interface>::RenderTarget(Factory* factory) : RenderTargetState(factory) {}
 
 template <class Interface>
 RenderTarget<Interface>::~RenderTarget() {
@@ -77,11 +57,7 @@ void RenderTarget<Interface>::GetFactory(ID2D1Factory** factory) const {
 
 template <class Interface>
 void RenderTarget<Interface>::Record(HRESULT hr) {
-    if (SUCCEEDED(error_) && FAILED(hr)) {
-        error_ = hr;
-        errorTag1_ = tag1_;
-        errorTag2_ = tag2_;
-    }
+    if (SUCCEEDED(error_) && FAILED(hr)) error_ = hr;
 }
 
 template <class Interface>
@@ -100,24 +76,11 @@ void RenderTarget<Interface>::RecordUnsupportedDrawing() {
 }
 
 template <class Interface>
-bool RenderTarget<Interface>::WorldToDevice(AxisMap* map) {
-    AxisMap world;
-    if (!ToAxisMap(transform_, &world)) {
-        Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
-        return false;
-    }
-    *map = DpiMap(dpiX_, dpiY_).After(world);
-    return true;
-}
-
-template <class Interface>
-bool RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevice, Paint* paint,
-                                         ComPtr<BrushSource>* hold) {
-    if (!WorldToDevice(worldToDevice)) return false;
+bool RenderTarget<Interface>::BrushPaint(ID2D1Brush* brush, Paint* paint, ComPtr<BrushSource>* hold) {
     *hold = Unwrap<BrushSource>(brush, IID_SoftBrush);
     if (*hold && RefuseOwnPixels((*hold)->Reads())) return false;
     HRESULT hr = E_INVALIDARG;
-    if (*hold) hr = (*hold)->Owner() != factory_ ? Hr(D2DERR_WRONG_FACTORY) : (*hold)->ToPaint(*worldToDevice, paint);
+    if (*hold) hr = (*hold)->Owner() != factory_ ? Hr(D2DERR_WRONG_FACTORY) : (*hold)->ToPaint(paint);
     if (hr != S_OK) Record(hr);  // S_FALSE: the brush paints nothing
     return hr == S_OK;
 }
@@ -159,28 +122,23 @@ RectD RenderTarget<Interface>::AreaOf(const RectD& device) const {
 }
 
 template <class Interface>
-void RenderTarget<Interface>::Fill(const RectD& area, const Paint& paint, const ImageMapping* mask, Operator op) {
+void RenderTarget<Interface>::Fill(const RectD& area, const Paint& paint, const MaskPlacement* mask, Operator op) {
     if (!pixels_) return;  // the DC target draws nowhere
     FillArea(pixels_->Pixels(), area, paint, mask, op, scratch_, ActiveKernels());
 }
 
+// Tessary clears through one aliased clip at a time; antialiased and nested clips are not drawn.
 template <class Interface>
 void RenderTarget<Interface>::PushAxisAlignedClip(const D2D1_RECT_F* rect, D2D1_ANTIALIAS_MODE mode) {
     CountCall(Call::PushAxisAlignedClip);
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
-    if (!rect || (mode != D2D1_ANTIALIAS_MODE_PER_PRIMITIVE && mode != D2D1_ANTIALIAS_MODE_ALIASED))
-        return Record(E_INVALIDARG);
-    // Under a rotation the clip is the axis-aligned bounding box of the rectangle.
-    RectD device = BoundingBox(transform_, dpiX_, dpiY_, *rect);
+    if (!rect) return Record(E_INVALIDARG);
+    if (mode != D2D1_ANTIALIAS_MODE_ALIASED || clipPushed_) return Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
+    RectD device = SnapToPixelCentres(DeviceRect(*rect));
     if (HasNaN(device)) device = {};
-    if (mode == D2D1_ANTIALIAS_MODE_ALIASED) device = SnapToPixelCentres(device);
-    try {
-        clipStack_.push_back(clip_);
-    } catch (...) {
-        return Record(E_OUTOFMEMORY);
-    }
     clip_ = Intersect(clip_, device);
+    clipPushed_ = true;
 }
 
 template <class Interface>
@@ -188,9 +146,15 @@ void RenderTarget<Interface>::PopAxisAlignedClip() {
     CountCall(Call::PopAxisAlignedClip);
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
-    if (clipStack_.empty()) return Record(Hr(D2DERR_POP_CALL_DID_NOT_MATCH_PUSH));
-    clip_ = clipStack_.back();
-    clipStack_.pop_back();
+    if (!clipPushed_) return Record(Hr(D2DERR_POP_CALL_DID_NOT_MATCH_PUSH));
+    clip_ = WholeTarget();
+    clipPushed_ = false;
+}
+
+template <class Interface>
+RectD RenderTarget<Interface>::WholeTarget() const {
+    const Surface* s = pixels_ ? &pixels_->Pixels() : nullptr;
+    return {0, 0, s ? double(s->width) : 0.0, s ? double(s->height) : 0.0};
 }
 
 template <class Interface>
@@ -203,16 +167,14 @@ void RenderTarget<Interface>::BeginDraw() {
         return Record(Hr(D2DERR_WRONG_STATE));
     }
     drawing_ = true;
-    clipStack_.clear();
-    const Surface* s = pixels_ ? &pixels_->Pixels() : nullptr;
-    clip_ = {0, 0, s ? double(s->width) : 0.0, s ? double(s->height) : 0.0};
+    clipPushed_ = false;
+    clip_ = WholeTarget();
 }
 
 template <class Interface>
 HRESULT RenderTarget<Interface>::EndDraw(D2D1_TAG* tag1, D2D1_TAG* tag2) {
     CountCall(Call::EndDraw);
     FactoryLock lock(factory_);
-    HRESULT hr;
     if (!drawing_) {
         Record(Hr(D2DERR_WRONG_STATE));
     } else {
@@ -220,40 +182,40 @@ HRESULT RenderTarget<Interface>::EndDraw(D2D1_TAG* tag1, D2D1_TAG* tag2) {
             Record(Hr(D2DERR_WRONG_STATE));
             ReleaseGdiDc();
         }
-        if (!clipStack_.empty()) Record(Hr(D2DERR_PUSH_POP_UNBALANCED));
-        clipStack_.clear();
+        if (clipPushed_) Record(Hr(D2DERR_PUSH_POP_UNBALANCED));
+        clipPushed_ = false;
         drawing_ = false;
         discarding_ = false;
     }
-    hr = error_;
-    if (tag1) *tag1 = FAILED(hr) ? errorTag1_ : 0;
-    if (tag2) *tag2 = FAILED(hr) ? errorTag2_ : 0;
+    // Tags are never set, so an error carries none.
+    if (tag1) *tag1 = 0;
+    if (tag2) *tag2 = 0;
+    const HRESULT hr = error_;
     error_ = S_OK;
-    errorTag1_ = errorTag2_ = 0;
     const HRESULT injected = TakeEndDrawFailure(Identity());
     return FAILED(injected) ? injected : hr;
 }
 
 template <class Interface>
 HRESULT RenderTarget<Interface>::Flush(D2D1_TAG* tag1, D2D1_TAG* tag2) {
-    FactoryLock lock(factory_);
-    const HRESULT hr = drawing_ ? error_ : Hr(D2DERR_WRONG_STATE);
-    if (tag1) *tag1 = FAILED(hr) ? errorTag1_ : 0;
-    if (tag2) *tag2 = FAILED(hr) ? errorTag2_ : 0;
-    return hr;
+    if (tag1) *tag1 = 0;
+    if (tag2) *tag2 = 0;
+    return Hr(D2DERR_UNSUPPORTED_OPERATION);
 }
 
 // ---- state ------------------------------------------------------------------------------
+// Tessary draws untransformed, at 96 DPI, without tags or rendering parameters of its own: any other
+// value is refused as Direct2D refuses what it cannot do, and the next EndDraw reports it.
 
 template <class Interface>
 void RenderTarget<Interface>::SetTransform(const D2D1_MATRIX_3X2_F* transform) {
     FactoryLock lock(factory_);
-    if (transform) transform_ = *transform;
+    if (transform && !IsIdentity(*transform)) Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
 }
 
 template <class Interface>
 void RenderTarget<Interface>::GetTransform(D2D1_MATRIX_3X2_F* transform) const {
-    if (transform) *transform = transform_;
+    if (transform) *transform = IdentityMatrix();
 }
 
 template <class Interface>
@@ -271,51 +233,43 @@ void RenderTarget<Interface>::SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE mode
 template <class Interface>
 void RenderTarget<Interface>::SetTextRenderingParams(IDWriteRenderingParams* params) {
     FactoryLock lock(factory_);
-    // IDWriteRenderingParams is an IUnknown; only its reference is kept.
-    textRenderingParams_.Assign(reinterpret_cast<IUnknown*>(params));
+    if (params) Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
 }
 
 template <class Interface>
 void RenderTarget<Interface>::GetTextRenderingParams(IDWriteRenderingParams** params) const {
-    if (!params) return;
-    IUnknown* held = textRenderingParams_.Get();
-    if (held) held->AddRef();
-    *params = reinterpret_cast<IDWriteRenderingParams*>(held);
+    if (params) *params = nullptr;
 }
 
 template <class Interface>
 void RenderTarget<Interface>::SetTags(D2D1_TAG tag1, D2D1_TAG tag2) {
     FactoryLock lock(factory_);
-    tag1_ = tag1;
-    tag2_ = tag2;
+    if (tag1 || tag2) Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
 }
 
 template <class Interface>
 void RenderTarget<Interface>::GetTags(D2D1_TAG* tag1, D2D1_TAG* tag2) const {
-    if (tag1) *tag1 = tag1_;
-    if (tag2) *tag2 = tag2_;
+    if (tag1) *tag1 = 0;
+    if (tag2) *tag2 = 0;
 }
 
 template <class Interface>
 void RenderTarget<Interface>::SetDpi(FLOAT dpiX, FLOAT dpiY) {
     FactoryLock lock(factory_);
-    if (!ValidDpi(dpiX) || !ValidDpi(dpiY) || (dpiX == 0) != (dpiY == 0)) return;
-    dpiX_ = dpiX == 0 ? 96.0f : dpiX;
-    dpiY_ = dpiY == 0 ? 96.0f : dpiY;
-    if (pixels_) pixels_->SetDpi(dpiX_, dpiY_);
+    if (!DefaultDpi(dpiX, dpiY)) Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
 }
 
 template <class Interface>
 void RenderTarget<Interface>::GetDpi(FLOAT* dpiX, FLOAT* dpiY) const {
-    if (dpiX) *dpiX = dpiX_;
-    if (dpiY) *dpiY = dpiY_;
+    if (dpiX) *dpiX = 96.0f;
+    if (dpiY) *dpiY = 96.0f;
 }
 
 template <class Interface>
 D2D1_SIZE_F* RenderTarget<Interface>::GetSize(D2D1_SIZE_F* size) const {
     D2D1_SIZE_U pixels;
     GetPixelSize(&pixels);
-    *size = {pixels.width * 96.0f / dpiX_, pixels.height * 96.0f / dpiY_};
+    *size = {float(pixels.width), float(pixels.height)};
     return size;
 }
 
@@ -325,15 +279,12 @@ D2D1_SIZE_U* RenderTarget<Interface>::GetPixelSize(D2D1_SIZE_U* size) const {
     return size;
 }
 
+// Tessary never asks; no other kind of target is made here.
 template <class Interface>
-BOOL RenderTarget<Interface>::IsSupported(const D2D1_RENDER_TARGET_PROPERTIES* properties) const {
-    if (!properties) return FALSE;
-    const D2D1_PIXEL_FORMAT& f = properties->pixelFormat;
-    const bool format = f.format == DXGI_FORMAT_UNKNOWN || f.format == format_.format;
-    const bool alpha = f.alphaMode == D2D1_ALPHA_MODE_UNKNOWN || f.alphaMode == format_.alphaMode;
-    const bool gdi = !(properties->usage & D2D1_RENDER_TARGET_USAGE_GDI_COMPATIBLE) || gdiCompatible_;
-    return format && alpha && gdi && static_cast<unsigned>(properties->type) <= D2D1_RENDER_TARGET_TYPE_HARDWARE;
+BOOL RenderTarget<Interface>::IsSupported(const D2D1_RENDER_TARGET_PROPERTIES*) const {
+    return FALSE;
 }
+
 template <class Interface>
 void RenderTarget<Interface>::ReleaseGdiDc() {
     if (!gdiDc_) return;

@@ -1,18 +1,23 @@
 #pragma once
 // The render target machinery shared by bitmap and DC render targets: drawing state, the
 // drawing calls, resource creation and GDI interop.
-#include <cmath>
-#include <vector>
+#include <algorithm>
 
 #include "bitmap.h"
 #include "com_base.h"
-#include "placement.h"
 #include "raster/rasterizer.h"
 
 namespace softd2d {
 
 class BrushSource;
 class Factory;
+
+// Device pixels of a rectangle given in DIPs: the same numbers, normalised, as every target draws
+// at 96 DPI without a transform.
+inline RectD DeviceRect(const D2D1_RECT_F& r) {
+    return {std::min<double>(r.left, r.right), std::min<double>(r.top, r.bottom), std::max<double>(r.left, r.right),
+            std::max<double>(r.top, r.bottom)};
+}
 
 // The part of every render target that other objects of the DLL reach through
 // IID_SoftRenderTarget.
@@ -24,7 +29,7 @@ public:
     virtual IUnknown* Identity() = 0;
 
 protected:
-    RenderTargetState(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY, bool gdiCompatible);
+    explicit RenderTargetState(Factory* factory);
     ~RenderTargetState();
 
     // Makes `pixels` the drawing surface; false when working memory runs out.
@@ -33,31 +38,22 @@ protected:
     Factory* factory_;
     ComPtr<Bitmap> pixels_;
     Scratch scratch_;
-    D2D1_PIXEL_FORMAT format_;
-    FLOAT dpiX_, dpiY_;
-    bool gdiCompatible_;
 
     bool drawing_ = false;
     // In error (a second BeginDraw, the target's own bitmap as a source): nothing more is drawn
     // until EndDraw.
     bool discarding_ = false;
     HRESULT error_ = S_OK;
-    D2D1_TAG errorTag1_ = 0, errorTag2_ = 0;
-    D2D1_TAG tag1_ = 0, tag2_ = 0;
     D2D1_ANTIALIAS_MODE antialiasMode_ = D2D1_ANTIALIAS_MODE_PER_PRIMITIVE;
     D2D1_TEXT_ANTIALIAS_MODE textAntialiasMode_ = D2D1_TEXT_ANTIALIAS_MODE_DEFAULT;
-    D2D1_MATRIX_3X2_F transform_;
-    ComPtr<IUnknown> textRenderingParams_;
-    RectD clip_;                   // device pixels, within the surface
-    std::vector<RectD> clipStack_;  // clips saved by PushAxisAlignedClip
+    RectD clip_;               // device pixels, within the surface
+    bool clipPushed_ = false;  // one aliased clip at a time
     HDC gdiDc_ = nullptr;
     HGDIOBJ gdiPreviousBitmap_ = nullptr;
 };
 
-inline bool ValidDpi(FLOAT dpi) { return std::isfinite(dpi) && dpi >= 0; }
-
-// Whether `unknown` is a render target of this DLL.
-bool IsSoftRenderTarget(IUnknown* unknown);
+// Targets and bitmaps are 96 DPI; 0 asks for the default, which is that.
+inline bool DefaultDpi(FLOAT dpiX, FLOAT dpiY) { return (dpiX == 0 && dpiY == 0) || (dpiX == 96 && dpiY == 96); }
 
 template <class Interface>
 class RenderTarget : public Interface, public ID2D1GdiInteropRenderTarget, public RenderTargetState, public RefCounted {
@@ -126,7 +122,7 @@ public:
     using Interface::GetPixelSize;
     using Interface::GetSize;
     D2D1_PIXEL_FORMAT* STDMETHODCALLTYPE GetPixelFormat(D2D1_PIXEL_FORMAT* format) const override {
-        *format = format_;
+        *format = kTargetFormat;
         return format;
     }
     void STDMETHODCALLTYPE SetDpi(FLOAT dpiX, FLOAT dpiY) override;
@@ -141,28 +137,27 @@ public:
     HRESULT STDMETHODCALLTYPE ReleaseDC(const RECT* update) override;
 
 protected:
-    RenderTarget(Factory* factory, D2D1_PIXEL_FORMAT format, FLOAT dpiX, FLOAT dpiY, bool gdiCompatible);
+    explicit RenderTarget(Factory* factory);
     ~RenderTarget() override;
 
 private:
-    // Keeps the first error of a drawing pass, with the tags current when it happened.
+    // Keeps the first error of a drawing pass.
     void Record(HRESULT hr);
     // Drawing calls are valid only inside BeginDraw/EndDraw and while no GDI DC is out.
     bool CanDraw();
-    // World (DIPs) to device pixels; false, with the error recorded, for rotations and skews.
-    bool WorldToDevice(AxisMap* map);
     // Whether `brush` is one of this factory's; records the error when it is not.
     bool OwnBrush(ID2D1Brush* brush);
-    // The world-to-device map and a brush of this factory resolved into paint; false, with any error
-    // recorded, when nothing is to be drawn.
-    bool BrushPaint(ID2D1Brush* brush, AxisMap* worldToDevice, Paint* paint, ComPtr<BrushSource>* hold);
+    // A brush of this factory resolved into paint; false, with any error recorded, when nothing is
+    // to be drawn.
+    bool BrushPaint(ID2D1Brush* brush, Paint* paint, ComPtr<BrushSource>* hold);
     // A bitmap of this factory that this target may read, or null with the error recorded.
     ComPtr<Bitmap> ReadableBitmap(ID2D1Bitmap* bitmap);
     // Whether `bitmap` is the one this target draws into; if so the target is put in error, as a
     // Direct2D 1.1 device context is: D2DERR_BITMAP_BOUND_AS_TARGET, and the rest of the pass is lost.
     bool RefuseOwnPixels(const Bitmap* bitmap);
     RectD AreaOf(const RectD& device) const;
-    void Fill(const RectD& area, const Paint& paint, const ImageMapping* mask, Operator op);
+    RectD WholeTarget() const;
+    void Fill(const RectD& area, const Paint& paint, const MaskPlacement* mask, Operator op);
     void ReleaseGdiDc();
     void RecordUnsupportedDrawing();
 };

@@ -12,32 +12,29 @@ namespace softd2d {
 
 namespace {
 
-// Texels of `bitmap` that `source` (DIPs of the bitmap) covers, mapped onto the device
-// rectangle from (dl, dt) to (dr, db), whose corners keep the orientation of the drawing.
-bool MapImage(const Bitmap& bitmap, double dl, double dt, double dr, double db,
-              const D2D1_RECT_F& source, bool linear, ImageMapping* m) {
-    const Surface& pixels = bitmap.Pixels();
-    const double kx = bitmap.DpiX() / 96.0, ky = bitmap.DpiY() / 96.0;
-    const double sl = source.left * kx, sr = source.right * kx;
-    const double st = source.top * ky, sb = source.bottom * ky;
+// Texels of `image` that `source` covers, mapped onto the device rectangle `destination`, whose
+// corners keep the orientation of the drawing.
+bool MapImage(const Surface& image, const D2D1_RECT_F& destination, const D2D1_RECT_F& source, ImageMapping* m) {
+    const double dl = destination.left, dr = destination.right, dt = destination.top, db = destination.bottom;
+    const double sl = source.left, sr = source.right, st = source.top, sb = source.bottom;
     if (!(sr > sl) || !(sb > st) || !(dr != dl) || !(db != dt)) return false;
     if (!std::isfinite(sl) || !std::isfinite(sr) || !std::isfinite(st) || !std::isfinite(sb)) return false;
-    m->image = &pixels;
+    m->image = &image;
     m->scaleX = (sr - sl) / (dr - dl);
     m->offsetX = sl - m->scaleX * dl;
     m->scaleY = (sb - st) / (db - dt);
     m->offsetY = st - m->scaleY * dt;
-    m->regionLeft = static_cast<int>(std::clamp(std::floor(sl), 0.0, double(pixels.width)));
-    m->regionRight = static_cast<int>(std::clamp(std::ceil(sr), 0.0, double(pixels.width)));
-    m->regionTop = static_cast<int>(std::clamp(std::floor(st), 0.0, double(pixels.height)));
-    m->regionBottom = static_cast<int>(std::clamp(std::ceil(sb), 0.0, double(pixels.height)));
-    m->linear = linear;
+    m->regionLeft = static_cast<int>(std::clamp(std::floor(sl), 0.0, double(image.width)));
+    m->regionRight = static_cast<int>(std::clamp(std::ceil(sr), 0.0, double(image.width)));
+    m->regionTop = static_cast<int>(std::clamp(std::floor(st), 0.0, double(image.height)));
+    m->regionBottom = static_cast<int>(std::clamp(std::ceil(sb), 0.0, double(image.height)));
     return m->regionLeft < m->regionRight && m->regionTop < m->regionBottom;
 }
 
-D2D1_RECT_F WholeBitmapInDips(const Bitmap& bitmap) {
-    const D2D1_SIZE_F size = bitmap.GetSize();
-    return {0, 0, size.width, size.height};
+bool WholePixels(const D2D1_RECT_F& r) {
+    for (float v : {r.left, r.top, r.right, r.bottom})
+        if (!(std::fabs(v) <= float(kMaxBitmapSize)) || v != std::floor(v)) return false;
+    return true;
 }
 
 }  // namespace
@@ -48,37 +45,32 @@ void RenderTarget<Interface>::FillRectangle(const D2D1_RECT_F* rect, ID2D1Brush*
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
     if (!rect || !brush) return Record(E_INVALIDARG);
-    AxisMap map;
     Paint paint;
     ComPtr<BrushSource> hold;
-    if (!BrushPaint(brush, &map, &paint, &hold)) return;
-    Fill(AreaOf(MapRect(map, *rect)), paint, nullptr, Operator::SourceOver);
+    if (!BrushPaint(brush, &paint, &hold)) return;
+    Fill(AreaOf(DeviceRect(*rect)), paint, nullptr, Operator::SourceOver);
 }
 
+// Tessary copies named rectangles with linear filtering; other forms are not drawn.
 template <class Interface>
 void RenderTarget<Interface>::DrawBitmap(ID2D1Bitmap* bitmap, const D2D1_RECT_F* destination, FLOAT opacity,
                                          D2D1_BITMAP_INTERPOLATION_MODE interpolation, const D2D1_RECT_F* source) {
     CountCall(Call::DrawBitmap);
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
-    if (!ValidInterpolationMode(interpolation)) return Record(E_INVALIDARG);
+    if (interpolation != D2D1_BITMAP_INTERPOLATION_MODE_LINEAR || !destination || !source)
+        return Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
     ComPtr<Bitmap> image = ReadableBitmap(bitmap);
     if (!image) return;
     if (image->IsAlphaOnly()) return Record(Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT));
-    AxisMap map;
-    if (!WorldToDevice(&map)) return;
-    const D2D1_RECT_F whole = WholeBitmapInDips(*image.Get());
-    const D2D1_RECT_F& dest = destination ? *destination : whole;
     Paint paint;
     paint.solid = false;
     paint.opacity = std::isnan(opacity) ? 0.0f : std::clamp(opacity, 0.0f, 1.0f);
-    if (paint.opacity == 0) return;
-    if (!MapImage(*image.Get(), map.X(dest.left), map.Y(dest.top), map.X(dest.right), map.Y(dest.bottom),
-                  source ? *source : whole, interpolation == D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &paint.image))
-        return;
-    Fill(AreaOf(MapRect(map, dest)), paint, nullptr, Operator::SourceOver);
+    if (paint.opacity == 0 || !MapImage(image->Pixels(), *destination, *source, &paint.image)) return;
+    Fill(AreaOf(DeviceRect(*destination)), paint, nullptr, Operator::SourceOver);
 }
 
+// Tessary fills a mask at its own size on whole pixels, as graphics; other forms are not drawn.
 template <class Interface>
 void RenderTarget<Interface>::FillOpacityMask(ID2D1Bitmap* mask, ID2D1Brush* brush, D2D1_OPACITY_MASK_CONTENT content,
                                               const D2D1_RECT_F* destination, const D2D1_RECT_F* source) {
@@ -87,22 +79,20 @@ void RenderTarget<Interface>::FillOpacityMask(ID2D1Bitmap* mask, ID2D1Brush* bru
     if (!CanDraw()) return;
     // Direct2D fills opacity masks only with aliased geometry.
     if (antialiasMode_ != D2D1_ANTIALIAS_MODE_ALIASED) return Record(Hr(D2DERR_WRONG_STATE));
-    if (!brush || static_cast<unsigned>(content) > D2D1_OPACITY_MASK_CONTENT_TEXT_GDI_COMPATIBLE)
-        return Record(E_INVALIDARG);
+    if (!brush) return Record(E_INVALIDARG);
+    if (content != D2D1_OPACITY_MASK_CONTENT_GRAPHICS || !destination || !source || !WholePixels(*destination) ||
+        !WholePixels(*source) || destination->right - destination->left != source->right - source->left ||
+        destination->bottom - destination->top != source->bottom - source->top)
+        return Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
     ComPtr<Bitmap> alpha = ReadableBitmap(mask);
     if (!alpha) return;
     if (!alpha->IsAlphaOnly()) return Record(Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT));
-    AxisMap map;
     Paint paint;
     ComPtr<BrushSource> hold;
-    if (!BrushPaint(brush, &map, &paint, &hold)) return;
-    const D2D1_RECT_F whole = WholeBitmapInDips(*alpha.Get());
-    const D2D1_RECT_F& dest = destination ? *destination : whole;
-    ImageMapping maskMap;
-    if (!MapImage(*alpha.Get(), map.X(dest.left), map.Y(dest.top), map.X(dest.right), map.Y(dest.bottom),
-                  source ? *source : whole, true, &maskMap))
-        return;
-    Fill(AreaOf(MapRect(map, dest)), paint, &maskMap, Operator::SourceOver);
+    if (!BrushPaint(brush, &paint, &hold)) return;
+    const MaskPlacement placement{&alpha->Pixels(), int(destination->left - source->left),
+                                  int(destination->top - source->top)};
+    Fill(AreaOf(DeviceRect(*destination)), paint, &placement, Operator::SourceOver);
 }
 
 template <class Interface>
@@ -111,12 +101,7 @@ void RenderTarget<Interface>::Clear(const D2D1_COLOR_F* color) {
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
     Paint paint;
-    if (color) {
-        // Targets that ignore alpha keep every pixel opaque.
-        D2D1_COLOR_F c = *color;
-        if (format_.alphaMode == D2D1_ALPHA_MODE_IGNORE) c.a = 1.0f;
-        paint.color = PremultipliedColor(c);
-    }
+    if (color) paint.color = PremultipliedColor(*color);
     // Clear ignores the transform but not the clip.
     Fill(clip_, paint, nullptr, Operator::Copy);
 }

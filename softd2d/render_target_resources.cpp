@@ -1,8 +1,5 @@
 // Resource creation of the render targets (bitmaps, brushes, compatible targets) and GDI interop,
 // which lends a DC on the target's own DIB between BeginDraw and EndDraw.
-#include <cmath>
-#include <cstring>
-
 #include "bitmap_render_target.h"
 #include "brushes.h"
 #include "control.h"
@@ -20,27 +17,24 @@ HRESULT RenderTarget<Interface>::CreateBitmap(D2D1_SIZE_U size, const void* srcD
     return Guarded([&]() -> HRESULT {
         if (!bitmap) return E_POINTER;
         *bitmap = nullptr;
-        if (!properties || !ValidDpi(properties->dpiX) || !ValidDpi(properties->dpiY)) return E_INVALIDARG;
+        if (!properties) return E_INVALIDARG;
+        if (!DefaultDpi(properties->dpiX, properties->dpiY)) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCreateFailure(SOFTD2D_RESOURCE_BITMAP);
         if (FAILED(injected)) return injected;
-        HRESULT hr = CheckBitmapSize(size);
+        ComPtr<Bitmap> created;
+        const HRESULT hr = Bitmap::Create(factory_, size, properties->pixelFormat, false, created.Out());
         if (FAILED(hr)) return hr;
-        D2D1_PIXEL_FORMAT format;
-        hr = ResolveBitmapFormat(properties->pixelFormat, &format);
-        if (FAILED(hr)) return hr;
-        const UINT32 bytesPerPixel = format.format == DXGI_FORMAT_A8_UNORM ? 1 : 4;
-        if (srcData && size.height > 1 && pitch < uint64_t(size.width) * bytesPerPixel) return E_INVALIDARG;
-        Bitmap* created = nullptr;
-        hr = Bitmap::Create(factory_, size, format, properties->dpiX == 0 ? 96.0f : properties->dpiX,
-                            properties->dpiY == 0 ? 96.0f : properties->dpiY, false, &created);
-        if (FAILED(hr)) return hr;
-        if (srcData) created->Write({0, 0, size.width, size.height}, static_cast<const uint8_t*>(srcData), pitch);
-        *bitmap = created;
+        if (srcData) {
+            if (size.height > 1 && pitch < uint64_t(size.width) * created->Pixels().bytesPerPixel) return E_INVALIDARG;
+            created->Write(static_cast<const uint8_t*>(srcData), pitch);
+        }
+        *bitmap = created.Detach();
         return S_OK;
     });
 }
 
+// Tessary uploads decoded images as they come, at their pixel size.
 template <class Interface>
 HRESULT RenderTarget<Interface>::CreateBitmapFromWicBitmap(IWICBitmapSource* source, const D2D1_BITMAP_PROPERTIES* properties,
                                                            ID2D1Bitmap** bitmap) {
@@ -48,11 +42,12 @@ HRESULT RenderTarget<Interface>::CreateBitmapFromWicBitmap(IWICBitmapSource* sou
         if (!bitmap) return E_POINTER;
         *bitmap = nullptr;
         if (!source) return E_INVALIDARG;
+        if (properties) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCreateFailure(SOFTD2D_RESOURCE_BITMAP);
         if (FAILED(injected)) return injected;
         Bitmap* created = nullptr;
-        const HRESULT hr = UploadWicBitmap(factory_, source, properties, &created);
+        const HRESULT hr = UploadWicBitmap(factory_, source, &created);
         if (SUCCEEDED(hr)) *bitmap = created;
         return hr;
     });
@@ -70,6 +65,8 @@ HRESULT RenderTarget<Interface>::CreateBitmapBrush(ID2D1Bitmap* bitmap, const D2
     return Guarded([&]() -> HRESULT {
         if (!brush) return E_POINTER;
         *brush = nullptr;
+        // Tessary's brushes carry no opacity or transform of their own.
+        if (brushProperties) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCreateFailure(SOFTD2D_RESOURCE_BRUSH);
         if (FAILED(injected)) return injected;
@@ -79,7 +76,7 @@ HRESULT RenderTarget<Interface>::CreateBitmapBrush(ID2D1Bitmap* bitmap, const D2
             if (!ours) return E_INVALIDARG;
             if (ours->Owner() != factory_) return Hr(D2DERR_WRONG_FACTORY);
         }
-        return BitmapBrush::Create(factory_, ours.Get(), bitmapBrushProperties, brushProperties, brush);
+        return BitmapBrush::Create(factory_, ours.Get(), bitmapBrushProperties, brush);
     });
 }
 
@@ -90,10 +87,11 @@ HRESULT RenderTarget<Interface>::CreateSolidColorBrush(const D2D1_COLOR_F* color
         if (!brush) return E_POINTER;
         *brush = nullptr;
         if (!color) return E_INVALIDARG;
+        if (brushProperties) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCreateFailure(SOFTD2D_RESOURCE_BRUSH);
         if (FAILED(injected)) return injected;
-        return SolidColorBrush::Create(factory_, *color, brushProperties, brush);
+        return SolidColorBrush::Create(factory_, *color, brush);
     });
 }
 
@@ -130,6 +128,8 @@ HRESULT RenderTarget<Interface>::CreateMesh(ID2D1Mesh** out) {
     return Hr(D2DERR_UNSUPPORTED_OPERATION);
 }
 
+// Tessary asks for GDI-compatible premultiplied BGRA targets by pixel size, with the same size in DIPs
+// or none; other forms are not made.
 template <class Interface>
 HRESULT RenderTarget<Interface>::CreateCompatibleRenderTarget(const D2D1_SIZE_F* desiredSize, const D2D1_SIZE_U* desiredPixelSize,
                                                               const D2D1_PIXEL_FORMAT* desiredFormat,
@@ -138,44 +138,15 @@ HRESULT RenderTarget<Interface>::CreateCompatibleRenderTarget(const D2D1_SIZE_F*
     return Guarded([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (options != D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE &&
-            options != D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE)
-            return E_INVALIDARG;
+        if (options != D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE || !desiredPixelSize ||
+            (desiredSize && (desiredSize->width != float(desiredPixelSize->width) ||
+                             desiredSize->height != float(desiredPixelSize->height))))
+            return Hr(D2DERR_UNSUPPORTED_OPERATION);
+        if (desiredFormat && !SameFormat(*desiredFormat, kTargetFormat)) return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCreateFailure(SOFTD2D_RESOURCE_COMPATIBLE_TARGET);
         if (FAILED(injected)) return injected;
-
-        D2D1_PIXEL_FORMAT format = desiredFormat ? *desiredFormat : D2D1_PIXEL_FORMAT{DXGI_FORMAT_UNKNOWN, D2D1_ALPHA_MODE_UNKNOWN};
-        if (format.format == DXGI_FORMAT_UNKNOWN) format.format = format_.format;
-        if (format.alphaMode == D2D1_ALPHA_MODE_UNKNOWN) format.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
-        if (format.format != DXGI_FORMAT_B8G8R8A8_UNORM ||
-            (format.alphaMode != D2D1_ALPHA_MODE_PREMULTIPLIED && format.alphaMode != D2D1_ALPHA_MODE_IGNORE))
-            return Hr(D2DERR_UNSUPPORTED_PIXEL_FORMAT);
-
-        // Sizes in DIPs and pixels decide the new DPI, as Direct2D documents.
-        double pixelsX, pixelsY, dpiX = dpiX_, dpiY = dpiY_;
-        if (desiredSize && !(desiredSize->width >= 0 && desiredSize->height >= 0)) return E_INVALIDARG;  // also NaN
-        if (desiredPixelSize) {
-            pixelsX = desiredPixelSize->width;
-            pixelsY = desiredPixelSize->height;
-        } else if (desiredSize) {
-            pixelsX = std::ceil(double(desiredSize->width) * dpiX_ / 96.0);
-            pixelsY = std::ceil(double(desiredSize->height) * dpiY_ / 96.0);
-        } else {
-            const Surface* s = pixels_ ? &pixels_->Pixels() : nullptr;
-            pixelsX = s ? s->width : 0;
-            pixelsY = s ? s->height : 0;
-        }
-        if (!(pixelsX >= 1 && pixelsY >= 1)) return E_INVALIDARG;
-        if (pixelsX > kMaxBitmapSize || pixelsY > kMaxBitmapSize) return Hr(D2DERR_MAX_TEXTURE_SIZE_EXCEEDED);
-        if (desiredSize) {
-            if (desiredSize->width == 0 || desiredSize->height == 0) return E_INVALIDARG;
-            dpiX = pixelsX * 96.0 / desiredSize->width;
-            dpiY = pixelsY * 96.0 / desiredSize->height;
-        }
-        const D2D1_SIZE_U size = {static_cast<UINT32>(pixelsX), static_cast<UINT32>(pixelsY)};
-        return BitmapRenderTarget::Create(factory_, size, format, static_cast<FLOAT>(dpiX), static_cast<FLOAT>(dpiY),
-                                          options == D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_GDI_COMPATIBLE, out);
+        return BitmapRenderTarget::Create(factory_, *desiredPixelSize, out);
     });
 }
 
@@ -187,11 +158,11 @@ HRESULT RenderTarget<Interface>::GetDC(D2D1_DC_INITIALIZE_MODE mode, HDC* hdc) {
     return Guarded([&]() -> HRESULT {
         if (!hdc) return E_POINTER;
         *hdc = nullptr;
-        if (mode != D2D1_DC_INITIALIZE_MODE_COPY && mode != D2D1_DC_INITIALIZE_MODE_CLEAR) return E_INVALIDARG;
+        // Tessary reads and draws over the pixels as they are; it never asks for them cleared.
+        if (mode != D2D1_DC_INITIALIZE_MODE_COPY) return Hr(D2DERR_UNSUPPORTED_OPERATION);
         FactoryLock lock(factory_);
         const HRESULT injected = TakeCallFailure();
         if (FAILED(injected)) return injected;
-        if (!gdiCompatible_) return Hr(D2DERR_TARGET_NOT_GDI_COMPATIBLE);
         if (!drawing_ || gdiDc_ || !pixels_ || !pixels_->Dib()) return Hr(D2DERR_WRONG_STATE);
         HDC dc = CreateCompatibleDC(nullptr);
         if (!dc) return E_OUTOFMEMORY;
@@ -199,10 +170,6 @@ HRESULT RenderTarget<Interface>::GetDC(D2D1_DC_INITIALIZE_MODE mode, HDC* hdc) {
         if (!previous || previous == HGDI_ERROR) {
             DeleteDC(dc);
             return Hr(D2DERR_WIN32_ERROR);
-        }
-        if (mode == D2D1_DC_INITIALIZE_MODE_CLEAR) {
-            const Surface& s = pixels_->Pixels();
-            std::memset(s.bits, 0, static_cast<size_t>(s.stride) * s.height);
         }
         gdiDc_ = dc;
         gdiPreviousBitmap_ = previous;

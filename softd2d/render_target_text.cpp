@@ -12,25 +12,26 @@ void RenderTarget<Interface>::DrawGlyphRun(D2D1_POINT_2F origin, const DWRITE_GL
                                            DWRITE_MEASURING_MODE measuring) {
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
-    // Tessary draws grayscale text; ClearType and aliased text are not drawn.
+    // Tessary draws grayscale text and never under a clip; ClearType, aliased and clipped text are
+    // not drawn.
     if (textAntialiasMode_ == D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE ||
-        textAntialiasMode_ == D2D1_TEXT_ANTIALIAS_MODE_ALIASED)
-        return RecordUnsupportedDrawing();
+        textAntialiasMode_ == D2D1_TEXT_ANTIALIAS_MODE_ALIASED || clipPushed_)
+        return Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
     if (!run || !brush || !run->fontFace || (run->glyphCount && !run->glyphIndices)) return Record(E_INVALIDARG);
     if (!OwnBrush(brush) || run->glyphCount == 0 || !pixels_) return;
-    AxisMap map;
     Paint paint;
     ComPtr<BrushSource> hold;
-    if (!BrushPaint(brush, &map, &paint, &hold)) return;
+    if (!BrushPaint(brush, &paint, &hold)) return;
     GlyphCoverage coverage;
+    const Surface& target = pixels_->Pixels();
     const HRESULT hr = Guarded([&] {
-        return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, map, measuring,
-                                  OuterPixels(clip_));
+        return coverage.Rasterize(SharedDWriteFactory(), factory_->Glyphs(), *run, origin, measuring,
+                                  RECT{0, 0, target.width, target.height});
     });
     if (FAILED(hr)) return Record(hr);
     if (coverage.Empty()) return;
-    const ImageMapping mask = coverage.Mapping();
-    Fill(Intersect(coverage.DeviceRect(), clip_), paint, &mask, Operator::SourceOver);
+    const MaskPlacement mask = coverage.Placement();
+    Fill(coverage.DeviceRect(), paint, &mask, Operator::SourceOver);
 }
 
 template <class Interface>
@@ -39,10 +40,12 @@ void RenderTarget<Interface>::DrawTextLayout(D2D1_POINT_2F origin, IDWriteTextLa
     FactoryLock lock(factory_);
     if (!CanDraw()) return;
     if (!layout || !brush) return Record(E_INVALIDARG);
+    // Tessary draws its layouts snapped and unclipped, without colour fonts.
+    if (options != D2D1_DRAW_TEXT_OPTIONS_NONE) return Record(Hr(D2DERR_UNSUPPORTED_OPERATION));
     // A foreign brush is an error even where the layout has no glyph to draw.
     if (!OwnBrush(brush)) return;
     // The renderer calls back into this target; the factory lock is re-entrant.
-    Record(DrawLayoutOn(this, origin, layout, brush, options));
+    Record(DrawLayoutOn(this, origin, layout, brush));
 }
 
 // Tessary lays its text out itself; a string drawn straight from a format is not supported.

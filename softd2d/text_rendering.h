@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "glyph_cache.h"
-#include "placement.h"
 #include "raster/rasterizer.h"
 
 namespace softd2d {
@@ -24,31 +23,23 @@ public:
     bool Empty() const { return bounds_.left >= bounds_.right || bounds_.top >= bounds_.bottom; }
     const RECT& Bounds() const { return bounds_; }
     RectD DeviceRect() const { return {double(bounds_.left), double(bounds_.top), double(bounds_.right), double(bounds_.bottom)}; }
-    // Samples the coverage one to one at its device position.
-    ImageMapping Mapping() const;
+    // The coverage one to one at its device position.
+    MaskPlacement Placement() const { return {&surface_, int(bounds_.left), int(bounds_.top)}; }
 
-    // Rasterizes `run` with its baseline origin at `origin` (DIPs) mapped by `worldToDevice`,
-    // keeping only the pixels inside `limit` (device pixels). DirectWrite's three ClearType
-    // subpixels are averaged into grayscale. The run is
-    // composed from `glyphs` where it can be, and rasterised whole by DirectWrite otherwise.
+    // Rasterizes `run` with its baseline origin at `origin` (device pixels), keeping only the pixels
+    // inside `limit`; composed from the glyphs of `glyphs`.
     HRESULT Rasterize(IDWriteFactory* factory, GlyphCache& glyphs, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                      const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit);
+                      DWRITE_MEASURING_MODE measuring, const RECT& limit);
 
 private:
-    HRESULT RasterizeWholeRun(IDWriteFactory* factory, const DWRITE_GLYPH_RUN& run, D2D1_POINT_2F origin,
-                              const AxisMap& worldToDevice, DWRITE_MEASURING_MODE measuring, const RECT& limit);
-
     RECT bounds_{};
     std::vector<uint8_t> alpha_;
     Surface surface_;
 };
 
-// Device pixels of a clip rectangle, widened to whole pixels.
-RECT OuterPixels(const RectD& r);
-
 // Replays a layout on `target` with `brush`: glyph runs through DrawGlyphRun, underlines and
-// strikethroughs as filled rectangles. A brush given as a range's drawing effect wins over `brush`.
-HRESULT DrawLayoutOn(ID2D1RenderTarget* target, D2D1_POINT_2F origin, IDWriteTextLayout* layout, ID2D1Brush* brush,
-                     D2D1_DRAW_TEXT_OPTIONS options);
+// strikethroughs as filled rectangles. Tessary's layouts carry no drawing effects and no inline
+// objects; either makes the drawing fail with D2DERR_UNSUPPORTED_OPERATION.
+HRESULT DrawLayoutOn(ID2D1RenderTarget* target, D2D1_POINT_2F origin, IDWriteTextLayout* layout, ID2D1Brush* brush);
 
 }  // namespace softd2d

@@ -5,9 +5,9 @@
 
 namespace softd2d {
 
-// Copies a WIC source into a new bitmap. Sources must already be 32bppPBGRA (or 32bppBGR,
-// drawn opaque); like Direct2D, nothing is converted here. The source's DPI is ignored:
-// without properties the bitmap is 96 DPI.
-HRESULT UploadWicBitmap(Factory* factory, IWICBitmapSource* source, const D2D1_BITMAP_PROPERTIES* properties, Bitmap** out);
+// Copies a WIC source into a new 96 DPI bitmap. Tessary converts every image to 32bppPBGRA first;
+// like Direct2D, nothing is converted here and other formats fail with
+// D2DERR_UNSUPPORTED_PIXEL_FORMAT. The source's DPI is ignored.
+HRESULT UploadWicBitmap(Factory* factory, IWICBitmapSource* source, Bitmap** out);
 
 }  // namespace softd2d

@@ -1,5 +1,7 @@
 // The IUnknown part shared by the DirectWrite loader objects: a 32-bit count right after the table of
 // virtual functions, changed atomically, and QueryInterface for IUnknown and the one interface.
+// Objects made per request die with their last reference; the process's loaders (kProcessLifetime)
+// stay, as DirectWrite's references to them come and go with its factories.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +9,7 @@
 
 namespace tessary {
 
-template <class Interface>
+template <class Interface, bool kProcessLifetime = false>
 class ComObject : public Interface {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override
@@ -28,16 +30,14 @@ public:
     ULONG STDMETHODCALLTYPE Release() override
     {
         const LONG left = InterlockedDecrement(&_references);
-        if (left == 0)
-            LastReferenceGone();
+        if (left == 0 && !kProcessLifetime)
+            delete this;
         return static_cast<ULONG>(left);
     }
 
 protected:
     ComObject() = default;
     virtual ~ComObject() = default;
-    // Objects made per request die with their last reference; the process loaders override this.
-    virtual void LastReferenceGone() { delete this; }
 
 private:
     LONG _references = 0; // callers AddRef what they hand out, so a new object starts at 0

@@ -1,6 +1,7 @@
 // The file loader and its stream: a reference key names a font file, which is read whole into memory
 // so that DirectWrite's fragment reads are plain offsets into it.
 #include "text/font_loaders.h"
+#include <memory>
 #include <new>
 
 namespace tessary {
@@ -18,23 +19,16 @@ HRESULT ResourceFontFileLoader::CreateStreamFromKey(const void* key, UINT32, IDW
     *stream = nullptr;
     if (!key)
         return E_INVALIDARG;
-    ResourceFontFileStream* created = new (std::nothrow) ResourceFontFileStream;
-    if (!created)
-        return E_OUTOFMEMORY;
-    bool loaded = false;
     try {
-        loaded = created->Load(static_cast<const wchar_t*>(key));
+        auto created = std::make_unique<ResourceFontFileStream>();
+        if (!created->Load(static_cast<const wchar_t*>(key)))
+            return E_FAIL;
+        created->AddRef();
+        *stream = created.release();
+        return S_OK;
     } catch (...) {
-        delete created;
         return E_OUTOFMEMORY;
     }
-    if (!loaded) {
-        delete created;
-        return E_FAIL;
-    }
-    created->AddRef();
-    *stream = created;
-    return S_OK;
 }
 
 bool ResourceFontFileStream::Load(const wchar_t* path)
@@ -42,21 +36,15 @@ bool ResourceFontFileStream::Load(const wchar_t* path)
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    const std::unique_ptr<void, decltype(&CloseHandle)> closing(file, &CloseHandle);
     DWORD high = 0;
     const DWORD size = ::GetFileSize(file, &high);
     // Sizes are 32-bit here: a file of 4 GiB or more, or one whose size cannot be read, is refused.
-    const bool usable = size != 0 && size != INVALID_FILE_SIZE && high == 0;
-    try {
-        if (usable) {
-            _bytes.assign(size, 0);
-            // One read of the whole file; a short read leaves zeros that DirectWrite then refuses to parse.
-            DWORD read = 0;
-            ReadFile(file, _bytes.data(), size, &read, nullptr);
-        }
-        CloseHandle(file);
-    } catch (...) {
-        CloseHandle(file);
-        throw;
+    if (size != 0 && size != INVALID_FILE_SIZE && high == 0) {
+        _bytes.assign(size, 0);
+        // One read of the whole file; a short read leaves zeros that DirectWrite then refuses to parse.
+        DWORD read = 0;
+        ReadFile(file, _bytes.data(), size, &read, nullptr);
     }
     if (_bytes.empty())
         return false;

@@ -17,23 +17,16 @@ namespace tessary {
 IDWriteFontCollectionLoader* FontCollectionLoader();
 IDWriteFontFileLoader* FontFileLoader();
 
-class ResourceFontCollectionLoader final : public ComObject<IDWriteFontCollectionLoader> {
+class ResourceFontCollectionLoader final : public ComObject<IDWriteFontCollectionLoader, true> {
 public:
     HRESULT STDMETHODCALLTYPE CreateEnumeratorFromKey(IDWriteFactory* factory, const void* key, UINT32 keySize,
                                                       IDWriteFontFileEnumerator** enumerator) override;
-
-private:
-    // DirectWrite's references come and go with its factories; the process instance stays.
-    void LastReferenceGone() override {}
 };
 
-class ResourceFontFileLoader final : public ComObject<IDWriteFontFileLoader> {
+class ResourceFontFileLoader final : public ComObject<IDWriteFontFileLoader, true> {
 public:
     HRESULT STDMETHODCALLTYPE CreateStreamFromKey(const void* key, UINT32 keySize,
                                                   IDWriteFontFileStream** stream) override;
-
-private:
-    void LastReferenceGone() override {}
 };
 
 class ResourceFontFileEnumerator final : public ComObject<IDWriteFontFileEnumerator> {

@@ -57,12 +57,11 @@ HRESULT CreatePrivateFontCollection(IDWriteFontCollection** out)
         return E_POINTER;
     *out = nullptr;
     IDWriteFactory* factory = Context().dwriteFactory;
-    if (!factory)
-        return E_FAIL;
     try {
         const std::vector<wchar_t> key = PrivateCollectionKey(PrivateFontRegistry());
-        if (key.size() > UINT32_MAX / sizeof(wchar_t))
-            return E_OUTOFMEMORY;
+        // The key's size in bytes is a UINT32; a process's font paths never come near.
+        if (!factory || key.size() > UINT32_MAX / sizeof(wchar_t))
+            return E_FAIL;
         const HRESULT hr = factory->CreateCustomFontCollection(
             Context().fontCollectionLoader, key.data(), static_cast<UINT32>(key.size() * sizeof(wchar_t)), out);
         if (FAILED(hr))

@@ -65,13 +65,13 @@ void CacheLayout(const LayoutKey& key, IDWriteTextLayout* layout, const RECT& bo
 {
     try {
         Cache& cache = TheCache();
-        const std::wstring& k = KeyOf(key);
-        if (cache.index.count(k))
-            return;
-        cache.entries.push_front(Entry{k, layout, bounds});
+        cache.entries.push_front(Entry{KeyOf(key), layout, bounds});
+        bool added = false;
         try {
-            cache.index.emplace(cache.entries.front().key, cache.entries.begin());
+            added = cache.index.emplace(cache.entries.front().key, cache.entries.begin()).second;
         } catch (...) {
+        }
+        if (!added) { // cached already, or no memory for the index
             cache.entries.pop_front();
             return;
         }

@@ -28,10 +28,6 @@ struct Kernels {
                            const uint16_t* w, int n);
     // The same with i1 = i0 + 1 throughout, so each pair is one 8-byte load.
     void (*scaleRowLinearAdjacent)(uint32_t* d, const uint32_t* src, const int32_t* i0, const uint16_t* w, int n);
-    // d[i] = src[idx[i]].
-    void (*gatherRow)(uint32_t* d, const uint32_t* src, const int32_t* idx, int n);
-    // mask[i] = mask[i] * m / 255.
-    void (*scaleMask)(uint8_t* mask, int n, uint32_t m);
     const char* name;
 };
 

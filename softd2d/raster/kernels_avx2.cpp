@@ -215,12 +215,12 @@ namespace softd2d {
 const Kernels* Avx2Kernels() {
     static const bool supported = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
     if (!supported) return nullptr;
-    // Gathers and scattered texel pairs stay on SSE2: AVX2 gathers do not pay there.
+    // Scattered texel pairs stay on SSE2: AVX2 gathers do not pay there.
     static const Kernels table = {
         avx2::Fill,           avx2::BlendSolid,     avx2::BlendRow,
         avx2::BlendRowScaled, avx2::BlendRowMasked, avx2::BlendSolidMasked,
-        avx2::LerpRows,       avx2::BlendLerpRows,  Sse2Kernels().scaleRowLinear, avx2::ScaleRowLinearAdjacent, scalar::GatherRow,
-        scalar::ScaleMask,    "avx2",
+        avx2::LerpRows,       avx2::BlendLerpRows,  Sse2Kernels().scaleRowLinear, avx2::ScaleRowLinearAdjacent,
+        "avx2",
     };
     return &table;
 }

@@ -52,14 +52,6 @@ void ScaleRowLinearAdjacent(uint32_t* d, const uint32_t* src, const int32_t* i0,
     for (int i = 0; i < n; ++i) d[i] = LerpPixel(src[i0[i]], src[i0[i] + 1], w[i]);
 }
 
-void GatherRow(uint32_t* d, const uint32_t* src, const int32_t* idx, int n) {
-    for (int i = 0; i < n; ++i) d[i] = src[idx[i]];
-}
-
-void ScaleMask(uint8_t* mask, int n, uint32_t m) {
-    for (int i = 0; i < n; ++i) mask[i] = static_cast<uint8_t>(Div255(mask[i] * m));
-}
-
 }  // namespace softd2d::scalar
 
 namespace softd2d {
@@ -68,8 +60,8 @@ const Kernels& ScalarKernels() {
     static const Kernels table = {
         scalar::Fill,           scalar::BlendSolid,       scalar::BlendRow,
         scalar::BlendRowScaled, scalar::BlendRowMasked,   scalar::BlendSolidMasked,
-        scalar::LerpRows,       scalar::BlendLerpRows,    scalar::ScaleRowLinear,   scalar::ScaleRowLinearAdjacent, scalar::GatherRow,
-        scalar::ScaleMask,      "scalar",
+        scalar::LerpRows,       scalar::BlendLerpRows,    scalar::ScaleRowLinear,   scalar::ScaleRowLinearAdjacent,
+        "scalar",
     };
     return table;
 }

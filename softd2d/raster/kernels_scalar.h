@@ -14,7 +14,5 @@ void BlendLerpRows(uint32_t* d, const uint32_t* a, const uint32_t* b, int n, uin
 void ScaleRowLinear(uint32_t* d, const uint32_t* src, const int32_t* i0, const int32_t* i1,
                     const uint16_t* w, int n);
 void ScaleRowLinearAdjacent(uint32_t* d, const uint32_t* src, const int32_t* i0, const uint16_t* w, int n);
-void GatherRow(uint32_t* d, const uint32_t* src, const int32_t* idx, int n);
-void ScaleMask(uint8_t* mask, int n, uint32_t m);
 
 }  // namespace softd2d::scalar

@@ -209,8 +209,8 @@ const Kernels& Sse2Kernels() {
     static const Kernels table = {
         sse2::Fill,           sse2::BlendSolid,     sse2::BlendRow,
         sse2::BlendRowScaled, sse2::BlendRowMasked, sse2::BlendSolidMasked,
-        sse2::LerpRows,       sse2::BlendLerpRows,  sse2::ScaleRowLinear, sse2::ScaleRowLinearAdjacent, scalar::GatherRow,
-        scalar::ScaleMask,    "sse2",
+        sse2::LerpRows,       sse2::BlendLerpRows,  sse2::ScaleRowLinear, sse2::ScaleRowLinearAdjacent,
+        "sse2",
     };
     return table;
 }

@@ -16,7 +16,7 @@ Scratch::~Scratch() { _aligned_free(block_); }
 bool Scratch::Reserve(int columns) {
     if (columns <= capacity_) return true;
     const size_t n = (static_cast<size_t>(columns) + 31) & ~size_t(31);
-    const size_t bytes = n * (4 * 3 + 4 * 2 + 2 + 1 + 1 + 4 * 2 + 2);
+    const size_t bytes = n * (4 * 3 + 4 * 2 + 2);
     void* block = _aligned_malloc(bytes, 64);
     if (!block) return false;
     _aligned_free(block_);
@@ -33,12 +33,7 @@ bool Scratch::Reserve(int columns) {
     rows[1] = reinterpret_cast<uint32_t*>(take(4));
     index0 = reinterpret_cast<int32_t*>(take(4));
     index1 = reinterpret_cast<int32_t*>(take(4));
-    maskIndex0 = reinterpret_cast<int32_t*>(take(4));
-    maskIndex1 = reinterpret_cast<int32_t*>(take(4));
     weight = reinterpret_cast<uint16_t*>(take(2));
-    maskWeight = reinterpret_cast<uint16_t*>(take(2));
-    mask = take(1);
-    maskScaled = take(1);
     return true;
 }
 
@@ -102,46 +97,34 @@ public:
         directY_ = OneToOne(m.scaleY, m.offsetY, yFirst, yLast, m.regionTop, m.regionBottom, shiftY_);
         if (directX_) return;
         for (int i = 0; i < n; ++i) {
-            const double pos = x + i + 0.5;
-            if (m.linear) {
-                int64_t texel;
-                uint32_t w;
-                LinearTap(m.scaleX, m.offsetX, pos, texel, w);
-                int i0 = Resolve(texel, m.regionLeft, m.regionRight);
-                int i1 = Resolve(texel + 1, m.regionLeft, m.regionRight);
-                // A pair clamped onto one texel is rewritten as a neighbouring pair weighted
-                // wholly to that texel, so clamped rows keep the one-load pair kernel.
-                if (i0 == i1) {
-                    if (i0 + 1 < m.regionRight) {
-                        i1 = i0 + 1;
-                        w = 0;
-                    } else if (i0 - 1 >= m.regionLeft) {
-                        i0 = i0 - 1;
-                        w = 256;
-                    }
+            int64_t texel;
+            uint32_t w;
+            LinearTap(m.scaleX, m.offsetX, x + i + 0.5, texel, w);
+            int i0 = Resolve(texel, m.regionLeft, m.regionRight);
+            int i1 = Resolve(texel + 1, m.regionLeft, m.regionRight);
+            // A pair clamped onto one texel is rewritten as a neighbouring pair weighted
+            // wholly to that texel, so clamped rows keep the one-load pair kernel.
+            if (i0 == i1) {
+                if (i0 + 1 < m.regionRight) {
+                    i1 = i0 + 1;
+                    w = 0;
+                } else if (i0 - 1 >= m.regionLeft) {
+                    i0 = i0 - 1;
+                    w = 256;
                 }
-                adjacent_ = adjacent_ && i1 == i0 + 1;
-                s.index0[i] = i0;
-                s.index1[i] = i1;
-                s.weight[i] = static_cast<uint16_t>(w);
-            } else {
-                s.index0[i] = Resolve(FloorIndex(m.scaleX * pos + m.offsetX), m.regionLeft,
-                                      m.regionRight);
             }
+            adjacent_ = adjacent_ && i1 == i0 + 1;
+            s.index0[i] = i0;
+            s.index1[i] = i1;
+            s.weight[i] = static_cast<uint16_t>(w);
         }
     }
 
     ImageRow Row(int y) {
         if (directY_) return {Horizontal(y + shiftY_, -1)};
-        const double pos = y + 0.5;
-        if (!m_.linear) {
-            const int r = Resolve(FloorIndex(m_.scaleY * pos + m_.offsetY), m_.regionTop,
-                                  m_.regionBottom);
-            return {Horizontal(r, -1)};
-        }
         int64_t texel;
         uint32_t w;
-        LinearTap(m_.scaleY, m_.offsetY, pos, texel, w);
+        LinearTap(m_.scaleY, m_.offsetY, y + 0.5, texel, w);
         const int r0 = Resolve(texel, m_.regionTop, m_.regionBottom);
         const int r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom);
         if (w == 0 || r0 == r1) return {Horizontal(r0, -1)};
@@ -154,11 +137,6 @@ private:
     const uint32_t* Horizontal(int r, int keep) {
         const uint32_t* src = m_.image->Row32(r);
         if (directX_) return src + x_ + shiftX_;
-        if (!m_.linear) {
-            uint32_t* out = (keep == -1) ? s_.rows[0] : s_.rows[1];
-            k_.gatherRow(out, src, s_.index0, n_);
-            return out;
-        }
         for (int i = 0; i < 2; ++i) {
             if (tag_[i] == r) {
                 lastUsed_ = i;
@@ -185,101 +163,15 @@ private:
     int lastUsed_ = 1;
 };
 
-// Alpha rows of an A8 image for the device columns [x, x + n). Masks are drawn mostly one
-// to one, so the resampling path stays scalar.
-class MaskRows {
-public:
-    MaskRows(const ImageMapping& m, int x, int n, int yFirst, int yLast, Scratch& s)
-        : m_(m), x_(x), n_(n), s_(s) {
-        directX_ = OneToOne(m.scaleX, m.offsetX, x, x + n, m.regionLeft, m.regionRight, shiftX_);
-        directY_ = OneToOne(m.scaleY, m.offsetY, yFirst, yLast, m.regionTop, m.regionBottom, shiftY_);
-        if (directX_) return;
-        for (int i = 0; i < n; ++i) {
-            const double pos = x + i + 0.5;
-            if (m.linear) {
-                int64_t texel;
-                uint32_t w;
-                LinearTap(m.scaleX, m.offsetX, pos, texel, w);
-                s.maskIndex0[i] = Resolve(texel, m.regionLeft, m.regionRight);
-                s.maskIndex1[i] = Resolve(texel + 1, m.regionLeft, m.regionRight);
-                s.maskWeight[i] = static_cast<uint16_t>(w);
-            } else {
-                s.maskIndex0[i] = Resolve(FloorIndex(m.scaleX * pos + m.offsetX), m.regionLeft,
-                                          m.regionRight);
-            }
-        }
-    }
-
-    const uint8_t* Row(int y) {
-        int r0, r1 = -1;
-        uint32_t wy = 0;
-        if (directY_) {
-            r0 = y + shiftY_;
-        } else if (!m_.linear) {
-            r0 = Resolve(FloorIndex(m_.scaleY * (y + 0.5) + m_.offsetY), m_.regionTop,
-                         m_.regionBottom);
-        } else {
-            int64_t texel;
-            LinearTap(m_.scaleY, m_.offsetY, y + 0.5, texel, wy);
-            r0 = Resolve(texel, m_.regionTop, m_.regionBottom);
-            r1 = Resolve(texel + 1, m_.regionTop, m_.regionBottom);
-        }
-        const uint8_t* a = m_.image->Row8(r0);
-        if (directX_ && wy == 0) return a + x_ + shiftX_;
-        const uint8_t* b = (wy != 0) ? m_.image->Row8(r1) : a;
-        uint8_t* out = s_.mask;
-        for (int i = 0; i < n_; ++i) {
-            uint32_t top, bottom;
-            if (directX_) {
-                top = a[x_ + shiftX_ + i];
-                bottom = b[x_ + shiftX_ + i];
-            } else if (m_.linear) {
-                const int i0 = s_.maskIndex0[i], i1 = s_.maskIndex1[i];
-                const uint32_t w = s_.maskWeight[i];
-                top = (a[i0] * (256 - w) + a[i1] * w + 128) >> 8;
-                bottom = (b[i0] * (256 - w) + b[i1] * w + 128) >> 8;
-            } else {
-                top = bottom = a[s_.maskIndex0[i]];
-            }
-            out[i] = static_cast<uint8_t>((top * (256 - wy) + bottom * wy + 128) >> 8);
-        }
-        return out;
-    }
-
-private:
-    const ImageMapping& m_;
-    int x_, n_;
-    Scratch& s_;
-    bool directX_ = false, directY_ = false;
-    int shiftX_ = 0, shiftY_ = 0;
-};
-
 struct Span {
     int offset, length;
     uint32_t m;
 };
 
-void CopySolid(uint32_t* d, int n, uint32_t c, uint32_t m, const Kernels& k) {
-    if (m == 255) {
-        k.fill(d, n, c);
-        return;
-    }
-    // Partly covered pixels of a clear keep the rest of what was there.
-    const uint32_t inv = 255 - m;
-    for (int i = 0; i < n; ++i) {
-        uint32_t out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const uint32_t cc = (c >> shift) & 0xff, dc = (d[i] >> shift) & 0xff;
-            out |= Div255(cc * m + dc * inv) << shift;
-        }
-        d[i] = out;
-    }
-}
-
 void DrawSolidSpan(uint32_t* d, int n, uint32_t color, uint32_t m, const uint8_t* mask,
                    Operator op, const Kernels& k) {
     if (op == Operator::Copy) {
-        CopySolid(d, n, color, m, k);
+        k.fill(d, n, color);
         return;
     }
     const uint32_t c = (m == 255) ? color : ScalePixel(color, m);
@@ -289,46 +181,32 @@ void DrawSolidSpan(uint32_t* d, int n, uint32_t color, uint32_t m, const uint8_t
     else k.blendSolid(d, n, c);
 }
 
-void DrawImageSpan(uint32_t* d, const uint32_t* s, int n, uint32_t m, const uint8_t* mask,
-                   Scratch& scratch, const Kernels& k) {
-    if (!mask) {
-        if (m == 255) k.blendRow(d, s, n);
-        else k.blendRowScaled(d, s, n, m);
-        return;
-    }
-    if (m != 255) {
-        std::memcpy(scratch.maskScaled, mask, static_cast<size_t>(n));
-        k.scaleMask(scratch.maskScaled, n, m);
-        mask = scratch.maskScaled;
-    }
-    k.blendRowMasked(d, s, mask, n);
+void DrawImageSpan(uint32_t* d, const uint32_t* s, int n, uint32_t m, const uint8_t* mask, const Kernels& k) {
+    if (mask) k.blendRowMasked(d, s, mask, n);
+    else if (m == 255) k.blendRow(d, s, n);
+    else k.blendRowScaled(d, s, n, m);
 }
 
 }  // namespace
 
 void FillArea(const Surface& target, const RectD& area, const Paint& paint,
-              const ImageMapping* mask, Operator op, Scratch& scratch, const Kernels& kernels) {
+              const MaskPlacement* mask, Operator op, Scratch& scratch, const Kernels& kernels) {
     if (target.Empty() || area.Empty() || HasNaN(area)) return;
-    const RectD a = Intersect(area, {0, 0, double(target.width), double(target.height)});
+    RectD a = Intersect(area, {0, 0, double(target.width), double(target.height)});
+    if (mask)
+        a = Intersect(a, {double(mask->left), double(mask->top), double(mask->left + mask->alpha->width),
+                          double(mask->top + mask->alpha->height)});
     if (a.Empty()) return;
     const int xa = static_cast<int>(std::floor(a.left)), xb = static_cast<int>(std::ceil(a.right));
     const int ya = static_cast<int>(std::floor(a.top)), yb = static_cast<int>(std::ceil(a.bottom));
-    const int n = xb - xa;
-    if (n <= 0 || n > scratch.Capacity()) return;
-    if (!paint.solid && (!paint.image.image || paint.image.regionLeft >= paint.image.regionRight ||
-                         paint.image.regionTop >= paint.image.regionBottom))
-        return;
-    if (mask && (mask->regionLeft >= mask->regionRight || mask->regionTop >= mask->regionBottom))
-        return;
+    const int n = xb - xa;  // at least 1, at most the target's width, which the scratch holds
 
     const double left = (n == 1) ? a.right - a.left : (xa + 1) - a.left;
     const double right = a.right - (xb - 1);
     const double opacity = paint.solid ? 1.0 : std::clamp(double(paint.opacity), 0.0, 1.0);
 
     std::optional<ImageRows> imageRows;
-    std::optional<MaskRows> maskRows;
     if (!paint.solid) imageRows.emplace(paint.image, xa, n, ya, yb, scratch, kernels);
-    if (mask) maskRows.emplace(*mask, xa, n, ya, yb, scratch);
 
     for (int y = ya; y < yb; ++y) {
         const double coverY = (std::min(a.bottom, y + 1.0) - std::max(a.top, double(y))) * opacity;
@@ -354,7 +232,7 @@ void FillArea(const Surface& target, const RectD& area, const Paint& paint,
         if (count == 0) continue;
 
         uint32_t* row = target.Row32(y) + xa;
-        const uint8_t* alpha = maskRows ? maskRows->Row(y) : nullptr;
+        const uint8_t* alpha = mask ? mask->alpha->Row8(y - mask->top) + (xa - mask->left) : nullptr;
         if (!imageRows) {
             for (int i = 0; i < count; ++i) {
                 const Span& s = spans[i];
@@ -376,7 +254,7 @@ void FillArea(const Surface& target, const RectD& area, const Paint& paint,
                 colorRow = scratch.color;
             }
             DrawImageSpan(row + s.offset, colorRow + s.offset, s.length, s.m, alpha ? alpha + s.offset : nullptr,
-                          scratch, kernels);
+                          kernels);
         }
     }
 }

@@ -6,14 +6,19 @@
 
 namespace softd2d {
 
-// Where each device pixel samples an image: texel coordinate = scale * device coordinate
-// + offset on each axis (pixel centres at +0.5 on both sides). Only texels inside the region
-// are read; coordinates outside it are clamped to its edge.
+// Where each device pixel samples an image, with linear filtering: texel coordinate = scale *
+// device coordinate + offset on each axis (pixel centres at +0.5 on both sides). Only texels inside
+// the region are read; coordinates outside it are clamped to its edge.
 struct ImageMapping {
     const Surface* image = nullptr;
     int regionLeft = 0, regionTop = 0, regionRight = 0, regionBottom = 0;
     double scaleX = 1, offsetX = 0, scaleY = 1, offsetY = 0;
-    bool linear = false;
+};
+
+// An A8 mask placed one to one on the device: its texel (x, y) covers device pixel (x + left, y + top).
+struct MaskPlacement {
+    const Surface* alpha = nullptr;
+    int left = 0, top = 0;
 };
 
 struct Paint {
@@ -43,20 +48,17 @@ public:
     int32_t* index0 = nullptr;
     int32_t* index1 = nullptr;
     uint16_t* weight = nullptr;
-    uint8_t* mask = nullptr;
-    uint8_t* maskScaled = nullptr;
-    int32_t* maskIndex0 = nullptr;
-    int32_t* maskIndex1 = nullptr;
-    uint16_t* maskWeight = nullptr;
 
 private:
     void* block_ = nullptr;
     int capacity_ = 0;
 };
 
-// Fills `area` (device pixels, already inside the target and the clip) with `paint`, times
-// the alpha of `mask` when given. Edges off the pixel grid get their fractional coverage.
+// Fills `area` (device pixels, already inside the clip) with `paint`, times the alpha of `mask`
+// where it lies and nowhere else when given. Edges off the pixel grid get their fractional coverage;
+// masked areas and Copy are whole pixels (opacity masks are aliased, clips snapped, glyph coverage
+// whole), and masked images are drawn at full opacity. An image paint reads a non-empty region.
 void FillArea(const Surface& target, const RectD& area, const Paint& paint,
-              const ImageMapping* mask, Operator op, Scratch& scratch, const Kernels& kernels);
+              const MaskPlacement* mask, Operator op, Scratch& scratch, const Kernels& kernels);
 
 }  // namespace softd2d

@@ -108,6 +108,46 @@ TEST(ComponentBase, ObjectLockIsReentrantAndBlocksOtherThreadsAndTheLastReleaseD
     EXPECT_EQ(held(), before + 1);
     UnlockObjectAt(object);
     EXPECT_EQ(held(), before);
+
+    // A null object takes the one process-wide lock, re-entrant for its thread.
+    ASSERT_EQ(LockObjectAt(nullptr, L".\\ZkWindow", 646, L"", L""), 0u);
+    ASSERT_EQ(LockObjectAt(nullptr, L".\\ZkWindow", 646, L"", L""), 0u);
+    std::atomic<bool> locked{false};
+    std::thread waiting([&] {
+        LockObjectAt(nullptr, L".\\ZkWindow", 646, L"", L"");
+        locked = true;
+        UnlockObjectAt(nullptr);
+    });
+    Sleep(50);
+    EXPECT_FALSE(locked.load()) << "held by the test's thread";
+    EXPECT_EQ(UnlockObjectAt(nullptr), 0u);
+    EXPECT_EQ(UnlockObjectAt(nullptr), 0u);
+    waiting.join();
+    EXPECT_TRUE(locked.load());
+    EXPECT_EQ(held(), before);
+
+    // Registering a pointer again under another owner moves it; a null pointer is refused.
+    Counted second;
+    int part = 0;
+    EXPECT_EQ(RegisterInterface(nullptr, object, ZkFourCC("PART"), 0), QUOR_E_POINTER);
+    EXPECT_EQ(RegisterInterface(&part, object, ZkFourCC("PART"), 0), QUOR_OK);
+    EXPECT_EQ(RegisterInterface(&part, &second, ZkFourCC("PART"), 0), QUOR_OK);
+    EXPECT_EQ(Registrations(&second).size(), 1u);
+    UnregisterInterface(&part);
+    HMODULE module = reinterpret_cast<HMODULE>(1);
+    EXPECT_EQ(GetModuleByName(L"User32.dll", nullptr), QUOR_E_POINTER);
+    EXPECT_EQ(GetModuleByName(nullptr, &module), QUOR_E_NOINTERFACE);
+    EXPECT_EQ(module, nullptr);
+
+    // The base's Create and ResetData set and clear the created flag; a count that reached 0 cannot
+    // be raised again by SafeAddRef.
+    EXPECT_EQ(object->Create(nullptr), QUOR_OK);
+    EXPECT_EQ(object->IsCreated(), 1u);
+    object->ResetData();
+    EXPECT_EQ(object->IsCreated(), 0u);
+    EXPECT_EQ(second.DecRef(), 0u);
+    EXPECT_EQ(second.SafeAddRef(), 0u);
+
     EXPECT_EQ(object->Release(), 0u);
     EXPECT_EQ(Counted::destroyed, 1);
     EXPECT_TRUE(Registrations(object).empty()) << "destruction unregisters every interface";

@@ -9,6 +9,7 @@
 #include <random>
 #include <shlwapi.h>
 #include <string>
+#include <utility>
 
 using namespace surface_test;
 
@@ -156,14 +157,20 @@ TEST_F(Image, FailuresLeaveTheImageAsConstructedAndARebuildDecodesTheFileAgain)
     const std::wstring notAnImage = folder + L"\\not-an-image.png";
     ASSERT_TRUE(WriteBytes(notAnImage, "plain text", 10));
 
+    const std::wstring tooLong(1100, L'a'); // relative, and too long once made full
     Class_ZkImageD2D* image = NewImage();
-    const std::pair<const wchar_t*, uint64_t> cases[] = {
-        {missing.c_str(), kWindowKey}, {notAnImage.c_str(), kWindowKey}, {png.c_str(), 0xBAD}, {nullptr, kWindowKey}};
+    const std::pair<const wchar_t*, uint64_t> cases[] = {{missing.c_str(), kWindowKey}, {notAnImage.c_str(), kWindowKey},
+                                                         {png.c_str(), 0xBAD},           {nullptr, kWindowKey},
+                                                         {tooLong.c_str(), kWindowKey}};
     for (const auto& [path, key] : cases) {
         EXPECT_EQ(CreateImage(image, path, key), ZK_FAIL);
         EXPECT_EQ(image->IsCreated(), 0u);
         EXPECT_EQ(PathOf(image), L"(untouched)");
     }
+    // Before initialise has made the WIC factory nothing is decoded.
+    IWICImagingFactory* const wic = std::exchange(tessary::Context().wicFactory, nullptr);
+    EXPECT_EQ(CreateImage(image, png.c_str()), ZK_FAIL);
+    tessary::Context().wicFactory = wic;
     DeleteFileW(notAnImage.c_str());
 
     // Reset returns a created image to the constructed state, and it can be created again.

@@ -38,6 +38,12 @@ TEST_F(InteropTest, GdiDrawingThroughGetDcMeetsDirect2DPixels) {
     EXPECT_EQ(S_OK, gdi->ReleaseDC(&empty));
     EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
 
+    // A DC still out when the pass ends is taken back, with the error.
+    target->BeginDraw();
+    ASSERT_EQ(S_OK, gdi->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc));
+    EXPECT_EQ(kWrongState, target->EndDraw(nullptr, nullptr));
+    EXPECT_EQ(kWrongState, gdi->ReleaseDC(nullptr));
+
     const std::vector<uint32_t> pixels = ReadPixels(target.Get());
     ASSERT_EQ(16u, pixels.size());
     EXPECT_EQ(0x00ff0000u, pixels[1 * 4 + 1] & 0x00ffffffu) << std::hex << pixels[5];  // GDI leaves alpha alone or 0
@@ -49,22 +55,32 @@ TEST_F(InteropTest, CopyMethodsMovePixelsBetweenMemoryAndBitmaps) {
     ComPtr<ID2D1Bitmap> bitmap;
     ASSERT_EQ(S_OK, target->GetBitmap(&bitmap));
 
-    // The GDI+ upload: the whole bitmap from rows with padding. A rectangle must lie inside the bitmap,
-    // and the pitch hold a row.
+    // The GDI+ upload: the whole bitmap from rows with padding; the pitch must hold a row.
     const uint32_t rows[2][4] = {{1, 2, 0xdead, 0xdead}, {3, 4, 0xdead, 0xdead}};
     ASSERT_EQ(S_OK, bitmap->CopyFromMemory(nullptr, rows, sizeof(rows[0])));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {1, 2, 3, 4}, 2));
-    const D2D1_RECT_U outside = {1, 0, 3, 1};
-    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(&outside, rows, sizeof(rows[0])));
     EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, nullptr, 8));
     EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromMemory(nullptr, rows, 4));
 
-    // A decoded image into an image's own bitmap: the whole of another bitmap. Alpha masks do not mix in.
+    // A decoded image into an image's own bitmap: the whole of another bitmap, or a rectangle of it to a
+    // point, inside both bitmaps. Alpha masks do not mix in.
     auto decoded = MakeBitmap(target.Get(), 2, 2, {6, 5, 4, 3});
     ASSERT_EQ(S_OK, bitmap->CopyFromBitmap(nullptr, decoded.Get(), nullptr));
     EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 5, 4, 3}, 2));
+    const D2D1_POINT_2U at = {1, 0};
+    const D2D1_RECT_U column = {0, 0, 1, 2}, wide = {0, 0, 2, 2}, outside = {1, 0, 3, 1};
+    ASSERT_EQ(S_OK, bitmap->CopyFromBitmap(&at, decoded.Get(), &column));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 6, 4, 4}, 2));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromBitmap(&at, decoded.Get(), &wide));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromBitmap(nullptr, decoded.Get(), &outside));
     auto mask = MakeMask(target.Get(), 1, 1, {9});
     EXPECT_EQ(static_cast<HRESULT>(D2DERR_UNSUPPORTED_PIXEL_FORMAT), bitmap->CopyFromBitmap(nullptr, mask.Get(), nullptr));
+    auto otherFactory = MakeFactory();
+    auto otherDevice = MakeDevice(otherFactory.Get());
+    auto foreign = MakeBitmap(otherDevice.Get(), 2, 2, {1, 1, 1, 1});
+    EXPECT_EQ(static_cast<HRESULT>(D2DERR_WRONG_FACTORY), bitmap->CopyFromBitmap(nullptr, foreign.Get(), nullptr));
+    EXPECT_EQ(E_INVALIDARG, bitmap->CopyFromBitmap(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), {6, 6, 4, 4}, 2));
 }
 
 }  // namespace

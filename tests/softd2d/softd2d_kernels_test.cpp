@@ -79,7 +79,6 @@ TEST(KernelsTest, EverySimdKernelMatchesScalar) {
                 check([&](const Kernels& t, uint32_t* d) {
                     t.scaleRowLinear(d, src.data(), i0.data(), i1.data(), weights.data(), n);
                 });
-                check([&](const Kernels& t, uint32_t* d) { t.gatherRow(d, src.data(), i0.data(), n); });
                 std::vector<int32_t> pairs(n + 1);
                 for (int i = 0; i < n; ++i) pairs[i] = static_cast<int32_t>(gen.Below(n + kPad - 1));
                 check([&](const Kernels& t, uint32_t* d) {

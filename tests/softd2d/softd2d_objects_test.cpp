@@ -32,6 +32,78 @@ TEST_F(ObjectsTest, ZeroAndOversizedSizesFailBeforeAllocating) {
     EXPECT_EQ(nullptr, bitmap.Get());
 }
 
+// What objects tell about themselves, and the state they keep as given; values out of range are ignored.
+TEST_F(ObjectsTest, ObjectsReportWhatTheyAreAndKeepWhatTheyAreGiven) {
+    auto target = MakeTarget(device_.Get(), 3, 2);
+    const D2D1_SIZE_F size = target->GetSize();
+    const D2D1_PIXEL_FORMAT format = target->GetPixelFormat();
+    const D2D1_SIZE_U devicePixels = device_->GetPixelSize();
+    EXPECT_TRUE(size.width == 3 && size.height == 2 && devicePixels.width == 0 && devicePixels.height == 0);
+    EXPECT_TRUE(format.format == DXGI_FORMAT_B8G8R8A8_UNORM && format.alphaMode == D2D1_ALPHA_MODE_PREMULTIPLIED);
+    EXPECT_EQ(16384u, target->GetMaximumBitmapSize());
+    target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    target->SetTextAntialiasMode(static_cast<D2D1_TEXT_ANTIALIAS_MODE>(7));
+    EXPECT_EQ(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE, target->GetTextAntialiasMode());
+    FLOAT dpiX = 0, dpiY = 0;
+    factory_->GetDesktopDpi(&dpiX, &dpiY);
+    EXPECT_TRUE(dpiX == 96 && dpiY == 96 && factory_->ReloadSystemMetrics() == S_OK);
+    ComPtr<ID2D1Bitmap> notAFactory;
+    EXPECT_EQ(E_NOINTERFACE, D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Bitmap), nullptr,
+                                               reinterpret_cast<void**>(notAFactory.GetAddressOf())));
+    EXPECT_FALSE(notAFactory);
+
+    // Bitmaps: their factory, format, size and interfaces.
+    auto mask = MakeMask(target.Get(), 2, 1, {1, 2});
+    ComPtr<ID2D1Factory> owner;
+    mask->GetFactory(&owner);
+    EXPECT_EQ(factory_.Get(), owner.Get());
+    const D2D1_PIXEL_FORMAT maskFormat = mask->GetPixelFormat();
+    const D2D1_SIZE_F maskSize = mask->GetSize();
+    mask->GetDpi(&dpiX, &dpiY);
+    EXPECT_TRUE(maskFormat.format == DXGI_FORMAT_A8_UNORM && maskFormat.alphaMode == D2D1_ALPHA_MODE_STRAIGHT &&
+                maskSize.width == 2 && maskSize.height == 1 && dpiX == 96 && dpiY == 96);
+    ComPtr<ID2D1Image> image;
+    ComPtr<ID2D1Brush> notABrush;
+    EXPECT_EQ(S_OK, mask.As(&image));
+    EXPECT_EQ(E_NOINTERFACE, mask.As(&notABrush));
+
+    // Brushes keep their colour, opacity, transform, modes and bitmap.
+    auto brush = MakeBrush(target.Get(), Color(1, 0, 0, 1));
+    const D2D1_COLOR_F green = Color(0, 1, 0, 0.5f);
+    brush->SetColor(&green);
+    const D2D1_COLOR_F kept = brush->GetColor();
+    D2D1_MATRIX_3X2_F transform;
+    brush->GetTransform(&transform);
+    brush->GetFactory(&owner);
+    ComPtr<ID2D1Brush> asBrush;
+    EXPECT_TRUE(kept.g == 1 && kept.a == 0.5f && brush->GetOpacity() == 1 && transform._11 == 1 && transform._31 == 0 &&
+                owner.Get() == factory_.Get() && SUCCEEDED(brush.As(&asBrush)));
+    target->GetFactory(&owner);
+    EXPECT_EQ(factory_.Get(), owner.Get());
+    auto bitmap = MakeBitmap(target.Get(), 1, 1, {Bgra(255, 0, 0, 255)});
+    ComPtr<ID2D1BitmapBrush> bitmapBrush;
+    const D2D1_BITMAP_BRUSH_PROPERTIES invalid = {static_cast<D2D1_EXTEND_MODE>(9), D2D1_EXTEND_MODE_CLAMP,
+                                                  D2D1_BITMAP_INTERPOLATION_MODE_LINEAR};
+    EXPECT_EQ(E_INVALIDARG, target->CreateBitmapBrush(bitmap.Get(), &invalid, nullptr, &bitmapBrush));
+    ASSERT_EQ(S_OK, target->CreateBitmapBrush(bitmap.Get(), nullptr, nullptr, &bitmapBrush));
+    ComPtr<ID2D1Bitmap> held;
+    bitmapBrush->GetBitmap(&held);
+    EXPECT_EQ(bitmap.Get(), held.Get());
+    // Without a bitmap a brush paints nothing, and no error; drawing state blocks are never made, so
+    // saving and restoring one changes nothing.
+    bitmapBrush->SetBitmap(nullptr);
+    bitmapBrush->GetBitmap(&held);
+    EXPECT_FALSE(held);
+    const D2D1_RECT_F all = Rect(0, 0, 3, 2);
+    Fill(target.Get(), 0);
+    EXPECT_EQ(S_OK, Pass(target.Get(), [&] {
+        target->SaveDrawingState(nullptr);
+        target->FillRectangle(&all, bitmapBrush.Get());
+        target->RestoreDrawingState(nullptr);
+    }));
+    EXPECT_TRUE(PixelsMatch(ReadPixels(target.Get()), std::vector<uint32_t>(6, 0), 3));
+}
+
 TEST_F(ObjectsTest, EveryObjectIsGoneAfterReleaseAndFailuresAreInjected) {
     const Control& control = GetControl();
     if (!control.Present()) GTEST_SKIP() << "not softd2d";
@@ -101,6 +173,18 @@ TEST_F(ObjectsTest, EveryObjectIsGoneAfterReleaseAndFailuresAreInjected) {
     ASSERT_EQ(S_OK, control.failNthCall(SOFTD2D_CALLS_END_DRAW, 0, 0, kRecreateTarget)); // disarmed
     EXPECT_FALSE(endDrawFails());
     EXPECT_EQ(E_INVALIDARG, control.failNthCall(SOFTD2D_CALLS_FALLIBLE, 1, 1, S_OK));
+
+    // A target that goes takes its pending failures with it.
+    ASSERT_EQ(S_OK, control.failNextEndDraw(first.Get(), 1, E_FAIL));
+    first.Reset();
+    firstAsTarget.Reset();
+    second->BeginDraw();
+    EXPECT_EQ(S_OK, second->EndDraw(nullptr, nullptr));
+
+    // The control's own rules: a failure code, a count and a known kind.
+    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(nullptr, 0, E_FAIL));
+    EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(nullptr, 1, S_OK));
+    EXPECT_EQ(E_INVALIDARG, control.failNextCreate(SOFTD2D_RESOURCE_KIND_COUNT, 1, E_FAIL));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@ namespace softd2d_test {
 
 ComPtr<ID2D1Factory> MakeFactory() {
     ComPtr<ID2D1Factory> factory;
-    EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+    EXPECT_EQ(S_OK, D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), nullptr,
                                       reinterpret_cast<void**>(factory.GetAddressOf())));
     return factory;
 }

@@ -1,7 +1,8 @@
-// The stream DirectWrite reads a private font file through: the whole file, and fragments only inside
-// it. Keys, enumerators and files that cannot be read are exercised by the private collections of
-// font_resolution_test.
+// The loader objects DirectWrite reads private fonts through: the stream holds the whole file and serves
+// fragments only inside it; every object answers bad arguments with the COM codes. Private collections
+// built from them are exercised by font_resolution_test.
 #include "text/font_loaders.h"
+#include "text/font_resolution.h"
 #include "text_test_support.h"
 
 using namespace text_test;
@@ -49,6 +50,62 @@ TEST_F(FontLoaders, StreamHoldsTheWholeFileAndServesFragmentsInsideIt)
     EXPECT_EQ(stream->ReadFileFragment(&start, size + 1, 0, &context), E_FAIL);
     EXPECT_EQ(start, nullptr);
     EXPECT_EQ(stream->ReadFileFragment(&start, 1, UINT64(-1), &context), E_FAIL) << "no wrap-around";
+    EXPECT_EQ(stream->ReadFileFragment(nullptr, 0, 1, &context), E_POINTER);
+    EXPECT_EQ(stream->GetFileSize(nullptr), E_POINTER);
+    UINT64 time = 1;
+    EXPECT_EQ(stream->GetLastWriteTime(&time), E_NOTIMPL);
+    EXPECT_EQ(time, 0u) << "no time stamp is kept";
 
     EXPECT_EQ(stream->Release(), 0u);
+}
+
+TEST_F(FontLoaders, LoadersAnswerBadArgumentsAndMissingFilesWithTheirCodes)
+{
+    IDWriteFontFileLoader* files = tessary::FontFileLoader();
+    IDWriteFontCollectionLoader* collections = tessary::FontCollectionLoader();
+    IDWriteFontFileStream* stream = nullptr;
+    EXPECT_EQ(files->CreateStreamFromKey(L"", 2, nullptr), E_POINTER);
+    EXPECT_EQ(files->CreateStreamFromKey(nullptr, 0, &stream), E_INVALIDARG);
+    EXPECT_EQ(StreamOf(L"Z:\\no\\such font.ttf", &stream), E_FAIL);
+    EXPECT_EQ(stream, nullptr);
+    // IUnknown and the object's own interface, nothing else; the process loaders outlive their counts.
+    void* out = nullptr;
+    EXPECT_EQ(files->QueryInterface(__uuidof(IUnknown), nullptr), E_POINTER);
+    EXPECT_EQ(files->QueryInterface(__uuidof(IDWriteFontCollectionLoader), &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    ASSERT_EQ(collections->QueryInterface(__uuidof(IDWriteFontCollectionLoader), &out), S_OK);
+    EXPECT_EQ(out, collections);
+    collections->Release();
+
+    // A key lists paths up to an empty one; a missing file still enumerates, as it is opened only when
+    // DirectWrite reads it. Without a factory no reference can be made.
+    const wchar_t key[] = L"Z:\\no\\such font.ttf\0";
+    IDWriteFontFileEnumerator* enumerator = nullptr;
+    EXPECT_EQ(collections->CreateEnumeratorFromKey(nullptr, key, sizeof(key), nullptr), E_POINTER);
+    EXPECT_EQ(collections->CreateEnumeratorFromKey(nullptr, nullptr, 0, &enumerator), E_INVALIDARG);
+    ASSERT_EQ(collections->CreateEnumeratorFromKey(nullptr, key, sizeof(key), &enumerator), S_OK);
+    BOOL has = TRUE;
+    IDWriteFontFile* file = nullptr;
+    EXPECT_EQ(enumerator->MoveNext(nullptr), E_POINTER);
+    EXPECT_EQ(enumerator->MoveNext(&has), E_POINTER);
+    EXPECT_FALSE(has);
+    EXPECT_EQ(enumerator->GetCurrentFontFile(nullptr), E_POINTER);
+    EXPECT_EQ(enumerator->GetCurrentFontFile(&file), E_FAIL);
+    EXPECT_EQ(enumerator->Release(), 0u);
+    ASSERT_EQ(collections->CreateEnumeratorFromKey(Context().dwriteFactory, key, sizeof(key), &enumerator), S_OK);
+    ASSERT_EQ(enumerator->MoveNext(&has), S_OK);
+    EXPECT_TRUE(has);
+    ASSERT_EQ(enumerator->GetCurrentFontFile(&file), S_OK);
+    EXPECT_EQ(enumerator->Release(), 0u) << "the current file goes with the enumerator";
+    file->Release();
+    // A factory our file loader is not registered with refuses the reference.
+    IDWriteFactory* isolated = nullptr;
+    ASSERT_EQ(DWriteCreateFactory(DWRITE_FACTORY_TYPE_ISOLATED, __uuidof(IDWriteFactory),
+                                  reinterpret_cast<IUnknown**>(&isolated)), S_OK);
+    ASSERT_EQ(collections->CreateEnumeratorFromKey(isolated, key, sizeof(key), &enumerator), S_OK);
+    EXPECT_TRUE(FAILED(enumerator->MoveNext(&has)));
+    EXPECT_FALSE(has);
+    enumerator->Release();
+    isolated->Release();
+    EXPECT_EQ(tessary::CreatePrivateFontCollection(nullptr), E_POINTER);
 }

@@ -3,6 +3,7 @@
 #include "text/text_format_cache.h"
 #include "text/text_layout.h"
 #include "text_test_support.h"
+#include <string>
 
 using namespace text_test;
 using tessary::TextFormatCache;
@@ -97,6 +98,23 @@ TEST_F(TextLayout, FormatsAreCachedPerKeyAndSizedByAbsoluteHeightAndLayoutsPerFo
     EXPECT_EQ(tessary::CachedLayoutCount(), 2u);
     for (IDWriteTextLayout* layout : {a, b, c})
         layout->Release();
+
+    // At most kCachedLayouts are kept, the least recently used going first; a key cached again keeps
+    // its one entry and reference.
+    IDWriteTextFormat* format = tessary::AcquireTextFormat(plain);
+    ASSERT_NE(format, nullptr);
+    for (size_t i = 0; i <= tessary::kCachedLayouts; ++i) {
+        if (IDWriteTextLayout* layout = tessary::LayOutText(std::to_wstring(i).c_str(), plain, &first))
+            layout->Release();
+    }
+    EXPECT_EQ(tessary::CachedLayoutCount(), tessary::kCachedLayouts);
+    EXPECT_EQ(tessary::FindCachedLayout({format, false, false, L"0", 1}, &first), nullptr) << "the oldest went";
+    IDWriteTextLayout* newest = tessary::FindCachedLayout({format, false, false, L"256", 3}, &first);
+    ASSERT_NE(newest, nullptr);
+    tessary::CacheLayout({format, false, false, L"256", 3}, newest, first);
+    EXPECT_EQ(tessary::CachedLayoutCount(), tessary::kCachedLayouts);
+    EXPECT_EQ(newest->Release(), 1u) << "only the cache's reference is left";
+    format->Release();
     tessary::ReleaseAllTextFormats();
     EXPECT_EQ(tessary::CachedLayoutCount(), 0u);
 }
