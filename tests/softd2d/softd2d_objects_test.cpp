@@ -86,6 +86,10 @@ TEST_F(ObjectsTest, ObjectsReportWhatTheyAreAndKeepWhatTheyAreGiven) {
                                                   D2D1_BITMAP_INTERPOLATION_MODE_LINEAR};
     EXPECT_EQ(E_INVALIDARG, target->CreateBitmapBrush(bitmap.Get(), &invalid, nullptr, &bitmapBrush));
     ASSERT_EQ(S_OK, target->CreateBitmapBrush(bitmap.Get(), nullptr, nullptr, &bitmapBrush));
+    bitmapBrush->SetExtendModeY(D2D1_EXTEND_MODE_MIRROR);
+    bitmapBrush->SetInterpolationMode(D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    EXPECT_TRUE(bitmapBrush->GetExtendModeX() == D2D1_EXTEND_MODE_CLAMP && bitmapBrush->GetExtendModeY() == D2D1_EXTEND_MODE_MIRROR &&
+                bitmapBrush->GetInterpolationMode() == D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
     ComPtr<ID2D1Bitmap> held;
     bitmapBrush->GetBitmap(&held);
     EXPECT_EQ(bitmap.Get(), held.Get());
@@ -185,6 +189,8 @@ TEST_F(ObjectsTest, EveryObjectIsGoneAfterReleaseAndFailuresAreInjected) {
     EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(nullptr, 0, E_FAIL));
     EXPECT_EQ(E_INVALIDARG, control.failNextEndDraw(nullptr, 1, S_OK));
     EXPECT_EQ(E_INVALIDARG, control.failNextCreate(SOFTD2D_RESOURCE_KIND_COUNT, 1, E_FAIL));
+    control.resetCounters();
+    EXPECT_EQ(0u, control.Counters().endDraw);
 }
 
 }  // namespace

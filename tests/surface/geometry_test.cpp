@@ -5,6 +5,7 @@
 #include "surface_fixture.h"
 #include <gtest/gtest.h>
 #include <cfloat>
+#include <cmath>
 
 using namespace tessary;
 using surface_test::RegionRects;
@@ -24,6 +25,9 @@ TEST(PixelAndBlitRectangles, CoverTheFloatRectangleRoundingOutwardAndStayInsideT
     EXPECT_EQ(PixelRect(RectF{16777216.0f, 0.0f, 1.0f, 1.0f}), (RECT{16777216, 0, 16777216, 1}));
     // Beyond the i32 range the truncating conversion's indefinite value comes back, never a crash.
     EXPECT_EQ(PixelRect(RectF{0.0f, 0.0f, 3.0e9f, 1.0f}).right, INT32_MIN);
+    // Sizes for Direct2D wrap through 64 bits: a negative one becomes huge, and NaN none at all.
+    EXPECT_EQ(TruncateToU32(-1.0f), 0xFFFFFFFFu);
+    EXPECT_EQ(TruncateToU32(NAN), 0u);
 
     // The box form rounds width and height on their own: (floor x, floor y, ceil w, ceil h).
     const PixelBox box = PixelBoxOf(RectF{-0.5f, 1.5f, 2.25f, 3.0f});

@@ -114,6 +114,8 @@ TEST_F(SurfaceState, AResizeWhoseTargetFailsLeavesACreatedSurfaceThatRefusesToDr
     EXPECT_EQ(reported.cx, 40) << "the new size stays";
     EXPECT_EQ(surface->FillRect(0xFF00FF00u, nullptr), ZK_FAIL);
     EXPECT_EQ(surface->ClearRect(nullptr, 0), ZK_FAIL);
+    HostRegion area({{0, 0, 1, 1}});
+    EXPECT_EQ(surface->ClearRegion(&area.region), ZK_FAIL);
     EXPECT_EQ(surface->GetRenderTarget(), nullptr);
     // Refused as the source and as the target of a copy, the out rectangle emptied, nothing recorded.
     Class_ZkGraphicSurfaceD2D* other = NewSurface(10, 10);
