@@ -23,8 +23,10 @@ inline std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, i
     if (dib && memory && bits) {
         HGDIOBJ old = SelectObject(memory, dib);
         // A 32-bit DIB to a 32-bit DIB copies all four bytes, alpha included.
-        if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY) && GdiFlush())
+        if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
+            GdiFlush();
             pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(width) * size_t(height));
+        }
         SelectObject(memory, old);
     }
     if (memory)
