@@ -1,5 +1,5 @@
-// Leaks and threads, as a host meets them: one cached brush per colour while initialised and live softd2d
-// objects back to the baseline after uninitialise, brushes made again after a device loss, and drawing
+// Leaks and threads, as a host meets them: one cached brush per colour while initialised, made again
+// after a device loss, and live softd2d objects back to the baseline after uninitialise; and drawing
 // threads with a presenting thread and an opacity mask held meanwhile finish without deadlock or wrong
 // pixels.
 #include "support/tessary_module.h"
@@ -26,34 +26,17 @@ tessary_test::TessaryModule& Tessary()
 }
 
 // An initialised library with one hidden window of w x h and surfaces made with its device.
-struct Host {
-    CREATESTRUCTW block{};
-    Class_ZkWindow* window = nullptr;
-    std::vector<Class_ZkGraphicSurface*> surfaces;
-
-    Host(int w, int h)
+struct Host : tessary_test::StartedHost {
+    Host(int w, int h) : StartedHost(Tessary(), w, h, L"TessaryStressWindow")
     {
-        EXPECT_EQ(Tessary().initialize(), 1u);
-        window = Tessary().NewHiddenWindow(block, w, h, L"TessaryStressWindow");
+        EXPECT_TRUE(initialised);
         EXPECT_NE(window, nullptr);
     }
     Class_ZkGraphicSurface* Surface(uint32_t w, uint32_t h)
     {
-        auto* s = Tessary().Make<Class_ZkGraphicSurface>(Tessary().createSurface, ZK_FOURCC_SURFACE);
-        const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, w, h,
-                                       reinterpret_cast<uint64_t>(window->GetWindowHandle())};
-        EXPECT_EQ(s->Create(&info), ZK_OK);
-        surfaces.push_back(s);
+        Class_ZkGraphicSurface* s = StartedHost::Surface(w, h);
+        EXPECT_NE(s, nullptr);
         return s;
-    }
-    ~Host()
-    {
-        for (Class_ZkGraphicSurface* s : surfaces)
-            s->ResetData(), s->Release();
-        HWND handle = window->GetWindowHandle();
-        window->ResetData(), window->Release();
-        DestroyWindow(handle);
-        Tessary().uninitialize();
     }
 };
 
@@ -69,7 +52,7 @@ RECT AlphaBox(Class_ZkGraphicSurface* surface, uint8_t threshold)
 
 } // namespace
 
-TEST(Stress, OneBrushPerColourWhileInitialisedAndNothingLeftAfterUninitialise)
+TEST(Stress, OneBrushPerColourWhileInitialisedMadeAgainAfterADeviceLossNothingLeftAfterUninitialise)
 {
     Tessary(); // loads d2d1.dll, where the control lives
     REQUIRE_SOFTD2D_CONTROL();
@@ -95,26 +78,16 @@ TEST(Stress, OneBrushPerColourWhileInitialisedAndNothingLeftAfterUninitialise)
                 EXPECT_EQ(s->FillRect(0xFF000000 | colour * 2731, nullptr), ZK_OK);
         EXPECT_EQ(SoftD2D().liveObjectCount(), withSurface + 3000) << "one brush per colour, made once";
         EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 8, 8})) << "the brushes of this start draw";
+        SoftD2D().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET);
+        AlphaBox(s, 0); // ends the pass, which meets the lost device
+        EXPECT_EQ(Tessary().onDeviceLost(), 1u);
+        const LONG rebuilt = SoftD2D().liveObjectCount();
+        EXPECT_LE(rebuilt, withSurface) << "every cached brush went with the lost device";
+        EXPECT_EQ(s->FillRect(0xFF123456, nullptr), ZK_OK);
+        EXPECT_EQ(SoftD2D().liveObjectCount(), rebuilt + 1) << "made again on the new device";
+        EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 8, 8}));
     }
     EXPECT_EQ(SoftD2D().liveObjectCount(), baseline) << "nothing of either start is left";
-}
-
-TEST(Stress, BrushesAreMadeAgainAfterADeviceLoss)
-{
-    REQUIRE_SOFTD2D_CONTROL();
-    Host host(16, 16);
-    Class_ZkGraphicSurface* s = host.Surface(4, 4);
-    EXPECT_EQ(s->FillRect(0xFF123456, nullptr), ZK_OK);
-    EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 4, 4}));
-    SoftD2D().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET);
-    s->CreateAlphaRegion(0, nullptr);
-    const LONG lost = SoftD2D().liveObjectCount();
-    EXPECT_EQ(Tessary().onDeviceLost(), 1u);
-    const LONG rebuilt = SoftD2D().liveObjectCount();
-    EXPECT_LT(rebuilt, lost) << "the cached brushes went with the lost device";
-    EXPECT_EQ(s->FillRect(0xFF123456, nullptr), ZK_OK);
-    EXPECT_EQ(SoftD2D().liveObjectCount(), rebuilt + 1) << "made again on the new device";
-    EXPECT_EQ(AlphaBox(s, 0), (RECT{0, 0, 4, 4}));
 }
 
 TEST(Stress, DrawingThreadsAPresentingThreadAndAHeldMaskFinishWithTheRightPixels)

@@ -1,7 +1,7 @@
 // Reading pixels and regions back for comparison with worked-out values.
 #pragma once
 
-#include <d2d1.h>
+#include "support/target_pixels.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <ostream>
@@ -13,11 +13,6 @@ namespace tessary_test {
 inline constexpr uint32_t kOpaqueRed = 0xFF0000FFu, kOpaqueBlue = 0xFFFF0000u, kOpaqueGreen = 0xFF00FF00u;
 inline constexpr uint32_t kRedPixel = 0xFFFF0000u, kBluePixel = 0xFF0000FFu;
 
-// A DC's pixels from (x, y), alpha included, through a 32-bit top-down DIB section: 0xAARRGGBB, rows
-// top down; empty when they cannot be read.
-std::vector<uint32_t> CopyDC(HDC source, int32_t width, int32_t height, int32_t x = 0, int32_t y = 0);
-// A render target's premultiplied pixels through its GDI interop, inside a pass of its own.
-std::vector<uint32_t> ReadPixels(ID2D1RenderTarget* target);
 // The rectangles of a region in GDI's order.
 std::vector<RECT> RegionRects(HRGN region);
 // Adds the rectangles to `region` and returns it.

@@ -43,4 +43,35 @@ Class_ZkWindow* TessaryModule::NewHiddenWindow(CREATESTRUCTW& block, int width, 
     return window;
 }
 
+StartedHost::StartedHost(const TessaryModule& module, int width, int height, const wchar_t* windowClass)
+    : tessary(module), className(windowClass), initialised(module.initialize() == 1),
+      window(module.NewHiddenWindow(block, width, height, windowClass))
+{
+}
+
+Class_ZkGraphicSurface* StartedHost::Surface(uint32_t width, uint32_t height)
+{
+    auto* surface = TessaryModule::Make<Class_ZkGraphicSurface>(tessary.createSurface, ZK_FOURCC_SURFACE);
+    const ZkSurfaceCreateInfo info{ZK_FOURCC_SURFACE, 28, 0, width, height,
+                                   reinterpret_cast<uint64_t>(window ? window->GetWindowHandle() : nullptr)};
+    if (surface && surface->Create(&info) != ZK_OK)
+        surface->Release(), surface = nullptr;
+    if (surface)
+        surfaces.push_back(surface);
+    return surface;
+}
+
+StartedHost::~StartedHost()
+{
+    for (Class_ZkGraphicSurface* surface : surfaces)
+        surface->ResetData(), surface->Release();
+    if (window) {
+        const HWND handle = window->GetWindowHandle();
+        window->ResetData(), window->Release();
+        DestroyWindow(handle);
+    }
+    tessary.uninitialize();
+    UnregisterClassW(className, GetModuleHandleW(nullptr));
+}
+
 } // namespace tessary_test

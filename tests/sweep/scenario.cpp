@@ -1,11 +1,12 @@
 #include "sweep/scenario.h"
-#include <d2d1.h>
+#include "support/target_pixels.h"
 #include <gdiplus.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <initializer_list>
 
+using tessary_test::DeleteRegion;
+using tessary_test::NewRegion;
 using tessary_test::SoftD2D;
 
 namespace sweep {
@@ -17,15 +18,7 @@ constexpr uint32_t kTeal = 0xFF808000, kOrange = 0x803A8AF0, kRed = 0xFF0000FF, 
                    kInk = 0xFF101010;
 
 // The status codes an operation may return in the object's state, the one of success first.
-struct Codes {
-    Codes(std::initializer_list<uint32_t> codes)
-    {
-        for (uint32_t c : codes)
-            code[count++] = c;
-    }
-    uint32_t code[3]{};
-    int count = 0;
-};
+using Codes = std::vector<uint32_t>;
 
 // Whether an object can draw: it is created and has an own target.
 enum Can { kCannot, kCan, kUnknown /* a rebuild that failed somewhere may or may not have made its target */ };
@@ -42,24 +35,6 @@ struct Object {
     Can Draws() const { return created ? target : kCannot; }
     CREATESTRUCTW block{}; // windows: the creation block, which must outlive Create
 };
-
-// A region object of the host's; SetShape takes one over, every other use copies it.
-Class_ZkRegion* NewRegion(std::initializer_list<RECT> rects)
-{
-    auto* region = new Class_ZkRegion{CreateRectRgn(0, 0, 0, 0), nullptr, CreateRectRgn(0, 0, 0, 0)};
-    for (const RECT& r : rects) {
-        SetRectRgn(region->scratch, r.left, r.top, r.right, r.bottom);
-        CombineRgn(region->handle, region->handle, region->scratch, RGN_OR);
-    }
-    return region;
-}
-
-void DeleteRegion(Class_ZkRegion* region)
-{
-    DeleteObject(region->handle);
-    DeleteObject(region->scratch);
-    delete region;
-}
 
 class Scenario {
 public:
@@ -123,12 +98,9 @@ private:
         if (trace_)
             std::printf("  %s: 0x%x (fallible calls so far %llu)\n", op, got,
                         (unsigned long long)SoftD2D().Counters().fallible);
-        bool listed = false;
-        for (int i = 0; i < allowed.count; ++i)
-            listed = listed || allowed.code[i] == got;
-        if (!listed)
+        if (std::find(allowed.begin(), allowed.end(), got) == allowed.end())
             Fault(op, "status outside the documented set", got);
-        else if (clean_ && got != allowed.code[0])
+        else if (clean_ && got != allowed[0])
             Fault(op, "status of a failure in a clean run", got);
     }
 
@@ -391,27 +363,8 @@ private:
         o.surface->QueryInterface(ZK_FOURCC_SURFACE_IMPL, &part);
         auto* device = static_cast<Class_ZkSurfaceDevice*>(part);
         ID2D1RenderTarget* target = device && o.surface->GetSize(&size) == ZK_OK ? device->GetRenderTarget() : nullptr;
-        ID2D1GdiInteropRenderTarget* interop = nullptr;
-        std::vector<uint32_t> pixels(size_t(size.cx) * size_t(size.cy));
-        if (target && SUCCEEDED(target->QueryInterface(__uuidof(ID2D1GdiInteropRenderTarget),
-                                                        reinterpret_cast<void**>(&interop)))) {
-            const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-            void* bits = nullptr;
-            HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            HDC memory = CreateCompatibleDC(nullptr);
-            HGDIOBJ old = SelectObject(memory, dib);
-            HDC dc = nullptr;
-            target->BeginDraw();
-            if (SUCCEEDED(interop->GetDC(D2D1_DC_INITIALIZE_MODE_COPY, &dc)) && dc) {
-                if (BitBlt(memory, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY) && GdiFlush())
-                    pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + pixels.size());
-                const RECT none{};
-                interop->ReleaseDC(&none);
-            }
-            target->EndDraw(nullptr, nullptr);
-            SelectObject(memory, old), DeleteDC(memory), DeleteObject(dib);
-            interop->Release();
-        }
+        std::vector<uint32_t> pixels = tessary_test::ReadPixels(target);
+        pixels.resize(size_t(size.cx) * size_t(size.cy));
         if (target)
             target->Release();
         if (device)
