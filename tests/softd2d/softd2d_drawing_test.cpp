@@ -173,7 +173,7 @@ TEST_F(DrawingTest, ErrorsAreRecordedAndReportedByEndDraw) {
     ASSERT_EQ(S_OK, target->CreateBitmapBrush(own.Get(), nullptr, nullptr, ownBrush.GetAddressOf()));
     target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED); // as opacity masks need
     const std::function<void()> reads[] = {
-        [&] { target->DrawBitmap(own.Get(), &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr); },
+        [&] { target->DrawBitmap(own.Get(), &all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, &all); },
         [&] { target->FillRectangle(&all, ownBrush.Get()); },
         [&] { target->FillOpacityMask(own.Get(), red.Get(), D2D1_OPACITY_MASK_CONTENT_GRAPHICS, &all, &all); }};
     for (const auto& read : reads) {

@@ -20,6 +20,7 @@ const SoftD2DControl& SoftD2D()
         c.failNthCall = ProcAddress<PFN_SoftD2D_FailNthCall>(d2d1, "SoftD2D_FailNthCall");
         c.clearFailures = ProcAddress<PFN_SoftD2D_ClearFailures>(d2d1, "SoftD2D_ClearFailures");
         c.readCounters = ProcAddress<PFN_SoftD2D_ReadCounters>(d2d1, "SoftD2D_ReadCounters");
+        c.resetCounters = ProcAddress<PFN_SoftD2D_ResetCounters>(d2d1, "SoftD2D_ResetCounters");
         c.liveObjectCount = ProcAddress<PFN_SoftD2D_LiveObjectCount>(d2d1, "SoftD2D_LiveObjectCount");
         return c;
     }();

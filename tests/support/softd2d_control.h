@@ -18,11 +18,13 @@ struct SoftD2DControl {
     PFN_SoftD2D_FailNthCall failNthCall = nullptr;
     PFN_SoftD2D_ClearFailures clearFailures = nullptr;
     PFN_SoftD2D_ReadCounters readCounters = nullptr;
+    PFN_SoftD2D_ResetCounters resetCounters = nullptr;
     PFN_SoftD2D_LiveObjectCount liveObjectCount = nullptr;
 
     bool Present() const
     {
-        return failNextEndDraw && failNextCreate && failNthCall && clearFailures && readCounters && liveObjectCount;
+        return failNextEndDraw && failNextCreate && failNthCall && clearFailures && readCounters && resetCounters &&
+               liveObjectCount;
     }
     SoftD2DCounters Counters() const;
 };
