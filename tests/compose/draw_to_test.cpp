@@ -1,6 +1,7 @@
 // DrawTo, DrawToAlpha and DrawToScaled: pixels read back from the target and compared with the
 // source's own pixels, the target's update region, flags and DrawBitmap calls, and refusals.
 #include "compose_support.h"
+#include <optional>
 
 using namespace compose_test;
 using namespace surface_test;
@@ -20,39 +21,32 @@ TEST_F(DrawTo, CopiesAreClippedByTheTargetAndTheSourceOffset)
     const std::vector<uint32_t> sourcePixels = ReadPixels(source);
     ASSERT_EQ(At(sourcePixels, 100, 15, 25), 0xFF193200u) << "block (1, 2): red 25, green 50";
 
-    // At (30, 30) onto 50 x 50: the target's 20 x 20 corner gets the source's top-left corner.
-    Class_ZkGraphicSurfaceD2D* target = NewSurface(50, 50);
-    ForgetUpdates(target);
-    target->published = 1;
-    const uint64_t before = DrawBitmapCalls();
-    const POINT at{30, 30};
-    RECT drawn{};
-    EXPECT_EQ(source->DrawTo(target, &at, nullptr, &drawn), ZK_OK);
-    EXPECT_EQ(drawn, (RECT{30, 30, 50, 50}));
-    EXPECT_TRUE(RegionIs(target->updateRegion.handle, {{30, 30, 50, 50}}));
-    EXPECT_EQ(FlagsOf(target), (Flags{1, 0, 1})) << "the target's pass stays open";
-    EXPECT_EQ(DrawBitmapCalls() - before, CountedCalls(1));
-    EXPECT_TRUE(CopiedInto(ReadPixels(target), 50, sourcePixels, 100, 30, 30, {{30, 30, 50, 50}}, 0));
-
-    // At (-10, -10): the whole target, from source offset 10.
-    Class_ZkGraphicSurfaceD2D* second = NewSurface(50, 50);
-    const POINT left{-10, -10};
-    EXPECT_EQ(source->DrawTo(second, &left, nullptr, &drawn), ZK_OK);
-    EXPECT_EQ(drawn, (RECT{0, 0, 50, 50}));
-    const std::vector<uint32_t> pixels = ReadPixels(second);
-    EXPECT_EQ(At(pixels, 50, 0, 0), 0xFF191900u) << "source (10, 10) is block (1, 1)";
-    EXPECT_TRUE(CopiedInto(pixels, 50, sourcePixels, 100, -10, -10, {{0, 0, 50, 50}}, 0));
-
-    // A source rectangle and a target blit rectangle: (20, 40, 60, 50) to (5, 5) within (0, 0, 30, 40).
-    Class_ZkGraphicSurfaceD2D* third = NewSurface(50, 50);
-    ASSERT_EQ(third->ClearRect(nullptr, 0), ZK_OK);
-    const RECT bounds{0, 0, 30, 40};
-    ASSERT_EQ(third->SetBltRect(&bounds), ZK_OK);
-    const RECT part{20, 40, 60, 50};
-    const POINT five{5, 5};
-    EXPECT_EQ(source->DrawTo(third, &five, &part, &drawn), ZK_OK);
-    EXPECT_EQ(drawn, (RECT{5, 5, 30, 15}));
-    EXPECT_TRUE(CopiedInto(ReadPixels(third), 50, sourcePixels, 100, 5 - 20, 5 - 40, {{5, 5, 30, 15}}, 0));
+    // Onto 50 x 50: at (30, 30) the target's corner gets the source's top-left corner; at (-10, -10) the
+    // whole target, from source offset 10; (20, 40, 60, 50) to (5, 5) within a blit rectangle (0, 0, 30, 40).
+    const struct {
+        POINT at;
+        std::optional<RECT> part, bounds;
+        RECT drawn;
+    } cases[] = {{{30, 30}, {}, {}, {30, 30, 50, 50}},
+                 {{-10, -10}, {}, {}, {0, 0, 50, 50}},
+                 {{5, 5}, RECT{20, 40, 60, 50}, RECT{0, 0, 30, 40}, {5, 5, 30, 15}}};
+    for (const auto& c : cases) {
+        Class_ZkGraphicSurfaceD2D* target = NewSurface(50, 50);
+        if (c.bounds) {
+            ASSERT_EQ(target->SetBltRect(&*c.bounds), ZK_OK);
+        }
+        ForgetUpdates(target);
+        target->published = 1;
+        const uint64_t before = DrawBitmapCalls();
+        RECT drawn{};
+        EXPECT_EQ(source->DrawTo(target, &c.at, c.part ? &*c.part : nullptr, &drawn), ZK_OK);
+        EXPECT_EQ(drawn, c.drawn);
+        EXPECT_TRUE(RegionIs(target->updateRegion.handle, {c.drawn}));
+        EXPECT_EQ(FlagsOf(target), (Flags{1, 0, 1})) << "the target's pass stays open";
+        EXPECT_EQ(DrawBitmapCalls() - before, CountedCalls(1));
+        const int dx = c.at.x - (c.part ? c.part->left : 0), dy = c.at.y - (c.part ? c.part->top : 0);
+        EXPECT_TRUE(CopiedInto(ReadPixels(target), 50, sourcePixels, 100, dx, dy, {c.drawn}, 0));
+    }
 }
 
 TEST_F(DrawTo, OnlyWhatTheSourceHoldsWithinItsBlitRectangleIsCopied)

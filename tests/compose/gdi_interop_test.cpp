@@ -29,38 +29,17 @@ std::vector<uint32_t> GdiplusPixels(Gdiplus::Bitmap* bitmap)
 
 class GdiInterop : public SurfaceTest {};
 
-TEST_F(GdiInterop, AlphaRegionsAreRunsOfPixelsAboveTheThreshold)
+// Which pixels a region holds at each threshold, strictly above it, is the fuzzer's (CreateAlphaRegion
+// against its model after every operation); here the edges it does not reach.
+TEST_F(GdiInterop, AlphaRegionsOfEmptyUncreatedAndManyRunSurfaces)
 {
-    // Row 0 alphas (255, 255, 0, 255), row 1 all 128; the comparison is strict.
-    Class_ZkGraphicSurfaceD2D* small = NewSurface(4, 2);
-    const RECT first{0, 0, 2, 1}, last{3, 0, 4, 1}, half{0, 1, 4, 2};
-    ASSERT_EQ(small->FillRect(kOpaqueRed, &first), ZK_OK);
-    ASSERT_EQ(small->FillRect(kOpaqueRed, &last), ZK_OK);
-    ASSERT_EQ(small->FillRect(0x800000FFu, &half), ZK_OK);
-    uint32_t value = 0;
-    HRGN region = small->CreateAlphaRegion(128, &value);
-    ASSERT_NE(region, nullptr);
-    EXPECT_EQ(value, 2u);
-    EXPECT_EQ(small->drawing, 0u) << "the pending fills were ended into the bitmap first";
-    EXPECT_EQ(RegionRects(region), (std::vector<RECT>{first, last}));
-    EXPECT_NE(DeleteObject(region), FALSE) << "the caller owns the region";
-    const struct {
-        uint32_t threshold;
-        std::vector<RECT> rects;
-    } cases[] = {{127, {first, last, half}}, {254, {first, last}}, {255, {}}};
-    for (const auto& c : cases) {
-        region = small->CreateAlphaRegion(c.threshold, nullptr);
-        EXPECT_EQ(RegionRects(region), c.rects) << c.threshold;
-        DeleteObject(region);
-    }
-
     // A fresh surface is transparent: a valid empty region even at threshold 0.
-    region = NewSurface(30, 30)->CreateAlphaRegion(0, nullptr);
+    HRGN region = NewSurface(30, 30)->CreateAlphaRegion(0, nullptr);
     ASSERT_NE(region, nullptr);
     EXPECT_TRUE(RegionRects(region).empty());
     DeleteObject(region);
     // Not created: no region and the out value untouched.
-    value = 77;
+    uint32_t value = 77;
     EXPECT_EQ(NewUncreatedSurface()->CreateAlphaRegion(0, &value), nullptr);
     EXPECT_EQ(value, 77u);
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
