@@ -136,13 +136,7 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyNeedsTheWindowTargetAn
         EXPECT_EQ(ReadPixels(surface->maskedCopy).at(0), 0u);
         Control().clearFailures();
     }
-
-    // The masked copy's own EndDraw reports a lost device like any pass.
-    tessary_test::DeviceLostListener listener;
-    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
-    ASSERT_EQ(Control().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET), S_OK);
-    EXPECT_EQ(surface->PublishSurface(), ZK_OK);
-    EXPECT_EQ(listener.Heard(), 1);
+    // A lost device at the masked copy's EndDraw is the failure sweep's (it hears the notice at every EndDraw).
 }
 
 TEST_F(RenderTargetHolder, RebuildingGivesABlankTargetToRedrawOrKeepsTheOldOne)
