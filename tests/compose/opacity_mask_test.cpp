@@ -1,6 +1,7 @@
 // LockAlphaMask and UnlockAlphaMask: the window into the opacity buffer, GraphicsLock held in between
 // (checked from another thread), and the masked picture that copies then take.
 #include "compose_support.h"
+#include <thread>
 
 using namespace compose_test;
 using namespace surface_test;
@@ -42,7 +43,9 @@ TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLock)
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 100, 50}}));
     // Held for the host: another thread cannot draw, nor unlock in the host's place.
     EXPECT_FALSE(OtherThreadCanTakeGraphicsLock());
-    EXPECT_EQ(UnlockFromOtherThread(surface), ZK_FAIL);
+    uint32_t unlocked = 0;
+    std::thread([&] { unlocked = surface->UnlockAlphaMask(); }).join();
+    EXPECT_EQ(unlocked, ZK_FAIL);
     EXPECT_EQ(surface->alphaMaskLocked, 1u);
     // A second lock on the same thread is refused and takes no extra entry.
     Lock again;
