@@ -30,10 +30,27 @@ void WriteColumns(const Lock& lock, int from, int to, uint8_t value)
 
 class OpacityMask : public SurfaceTest {};
 
-TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLock)
+// Which rectangles are refused is the fuzzer's (LockAlphaMask against its model); here that a refusal
+// leaves no lock, no buffer and no update behind.
+TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLockAndARefusalNothing)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
+    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
     surface->EmptyUpdateRegion();
+    uint8_t* bits = nullptr;
+    int32_t w = 0, h = 0, s = 0;
+    const RECT whole{0, 0, 100, 50}, inverted{20, 0, 10, 10};
+    EXPECT_EQ(surface->LockAlphaMask(&inverted, &bits, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(surface->LockAlphaMask(nullptr, &bits, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(surface->LockAlphaMask(&whole, nullptr, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(uncreated->LockAlphaMask(&whole, &bits, &w, &h, &s), ZK_FAIL);
+    EXPECT_EQ(bits, nullptr);
+    EXPECT_EQ(surface->UnlockAlphaMask(), ZK_FAIL);
+    EXPECT_EQ(uncreated->UnlockAlphaMask(), ZK_FAIL);
+    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
+    EXPECT_EQ(surface->opacityBuffer, nullptr) << "nothing allocated for a refused lock";
+    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
+
     Lock lock;
     ASSERT_EQ(LockMask(surface, RECT{0, 0, 100, 50}, lock), ZK_OK);
     ASSERT_NE(surface->opacityBuffer, nullptr);
@@ -71,28 +88,6 @@ TEST_F(OpacityMask, TheLockHandsOutTheRectangleOfTheBufferAndHoldsGraphicsLock)
     surface->ResetData();
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
     EXPECT_EQ(surface->UnlockAlphaMask(), ZK_FAIL);
-}
-
-// Which rectangles are refused is the fuzzer's (LockAlphaMask against its model); here that a refusal
-// leaves no lock, no buffer and no update behind.
-TEST_F(OpacityMask, RefusedLocksAndStrayUnlocksLeaveNothingBehind)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(100, 50);
-    Class_ZkGraphicSurfaceD2D* uncreated = NewUncreatedSurface();
-    surface->EmptyUpdateRegion();
-    uint8_t* bits = nullptr;
-    int32_t w = 0, h = 0, s = 0;
-    const RECT whole{0, 0, 100, 50}, inverted{20, 0, 10, 10};
-    EXPECT_EQ(surface->LockAlphaMask(&inverted, &bits, &w, &h, &s), ZK_FAIL);
-    EXPECT_EQ(surface->LockAlphaMask(nullptr, &bits, &w, &h, &s), ZK_FAIL);
-    EXPECT_EQ(surface->LockAlphaMask(&whole, nullptr, &w, &h, &s), ZK_FAIL);
-    EXPECT_EQ(uncreated->LockAlphaMask(&whole, &bits, &w, &h, &s), ZK_FAIL);
-    EXPECT_EQ(bits, nullptr);
-    EXPECT_EQ(surface->UnlockAlphaMask(), ZK_FAIL);
-    EXPECT_EQ(uncreated->UnlockAlphaMask(), ZK_FAIL);
-    EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
-    EXPECT_EQ(surface->opacityBuffer, nullptr) << "nothing allocated for a refused lock";
-    EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {}));
 }
 
 TEST_F(OpacityMask, CopiesTakeTheMaskedPictureUntilTheSurfaceIsDrawnAgainOrThePublishFails)

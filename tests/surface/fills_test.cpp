@@ -82,7 +82,7 @@ TEST_F(Fills, BrushesAreCachedPerColourValueAcrossSurfaces)
     EXPECT_EQ(ReadPixels(first).at(0), 0xFF00FE00u);
 }
 
-TEST_F(Fills, ClearRectReplacesPixelsOneClipRectangleAtATimeAndEmptiesTheUpdateRegionUnlessAsked)
+TEST_F(Fills, ClearRectAndClearRegionReplacePixelsPerClipRectangleAndEmptyTheUpdateRegionUnlessAsked)
 {
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
     surface->FillRect(kOpaqueRed, nullptr);
@@ -120,16 +120,12 @@ TEST_F(Fills, ClearRectReplacesPixelsOneClipRectangleAtATimeAndEmptiesTheUpdateR
     EXPECT_EQ(surface->ClearRect(nullptr, 0xFF00FF00u), ZK_OK);
     EXPECT_TRUE(PixelsAre(ReadPixels(surface), 10, 10, kRedPixel,
                           {{{0, 0, 4, 4}, 0xFF00FF00u}, {{6, 5, 10, 10}, 0xFF00FF00u}}));
-}
 
-TEST_F(Fills, ClearRegionClipsTheHostsRegionInPlaceAndClearsIt)
-{
-    Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
+    // ClearRegion, with a region larger than the clip region: the host's object is reduced to the
+    // intersection and its GDI+ copy dropped.
     surface->FillRect(kOpaqueRed, nullptr);
-    HostRegion clip({{0, 0, 6, 10}});
-    surface->SetClipRegion(&clip.region);
-
-    // Larger than the clip region: the host's object is reduced to the intersection and its GDI+ copy dropped.
+    HostRegion band({{0, 0, 6, 10}});
+    surface->SetClipRegion(&band.region);
     HostRegion host({{2, 2, 8, 4}, {4, 6, 12, 12}});
     host.region.gdiplusRegion = new Gdiplus::Region();
     surface->modified = 0;
