@@ -41,11 +41,6 @@ protected:
         DestroyWindow(_backdrop);
     }
 
-    Class_ZkWindowD2D* ShownWindow(int32_t cx, int32_t cy)
-    {
-        return NewWindow({.x = kLeft, .y = kTop, .cx = cx, .cy = cy});
-    }
-
 private:
     HWND _backdrop = nullptr;
 };
@@ -54,7 +49,7 @@ TEST_F(Screen, EveryChangeOfABusyFrameShowsAndTheShapesCutOutStaysClear)
 {
     constexpr int32_t cx = 1200, cy = 900;
     const RECT hole{400, 300, 800, 600};
-    Class_ZkWindowD2D* window = ShownWindow(cx, cy);
+    Class_ZkWindowD2D* window = NewWindow({.x = kLeft, .y = kTop, .cx = cx, .cy = cy});
     EXPECT_TRUE(PixelsAre(ScreenPixels(kLargeArea), cx, cy, kGreenScreen)) << "a new window is transparent";
     // Shaped before its first presentation: under Wine a layered pixel that turns transparent later
     // keeps its old colour on screen, where Windows clears it.

@@ -10,18 +10,31 @@ using namespace window_test;
 
 class Shape : public WindowTest {};
 
-TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
+TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientAreaAndTheWindowOwnsTheRegion)
 {
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
+    EXPECT_NE(unready->shapeRegion, nullptr);
+    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
+    EXPECT_EQ(unready->ResetData(), 0u);
+    EXPECT_EQ(unready->shapeRegion, nullptr);
+
     Class_ZkWindowD2D* window = NewWindow({.cx = 5, .cy = 3});
-    window->SetShape(NewHostRegion({RECT{2, 1, 4, 3}}));
+    Class_ZkRegion* first = NewHostRegion({RECT{2, 1, 4, 3}});
+    HRGN handle = first->handle, scratch = first->scratch;
+    window->SetShape(first);
+    window->SetShape(first);
+    EXPECT_EQ(window->shapeRegion, first);
+    EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
     auto mask = [&] { return std::vector<uint8_t>(window->shapeMask, window->shapeMask + 15); };
     ASSERT_NE(window->shapeMask, nullptr);
     EXPECT_EQ(mask(), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 255, 255, 0}));
     EXPECT_NE(window->compositionTarget, nullptr);
 
-    // A region reaching beyond the client area and an L of two rectangles.
+    // A region reaching beyond the client area and an L of two rectangles; the window owned the one replaced.
     window->SetShape(NewHostRegion({RECT{-3, -3, 1, 9}, RECT{3, 2, 20, 20}}));
     EXPECT_EQ(mask(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 255}));
+    EXPECT_TRUE(GetObjectType(handle) == 0 && GetObjectType(scratch) == 0);
     // An empty shape hides everything.
     window->SetShape(NewHostRegion({}));
     EXPECT_EQ(mask(), std::vector<uint8_t>(15, 0));
@@ -65,27 +78,6 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShapeAndTheShapeFollowsTheClien
     const SIZE smaller{100, 50};
     ASSERT_EQ(window->SetClientSize(&smaller, ZK_CLIENT_SIZE_SURFACE_ONLY), 0u);
     EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
-}
-
-TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
-{
-    Class_ZkWindowD2D* unready = NewWindowObject();
-    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
-    EXPECT_NE(unready->shapeRegion, nullptr);
-    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
-    EXPECT_EQ(unready->ResetData(), 0u);
-    EXPECT_EQ(unready->shapeRegion, nullptr);
-
-    Class_ZkWindowD2D* window = NewWindow();
-    Class_ZkRegion* first = NewHostRegion({RECT{0, 0, 10, 10}});
-    HRGN handle = first->handle, scratch = first->scratch;
-    window->SetShape(first);
-    EXPECT_EQ(window->shapeRegion, first);
-    window->SetShape(first);
-    EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
-    window->SetShape(NewHostRegion({RECT{0, 0, 20, 20}}));
-    EXPECT_EQ(GetObjectType(handle), 0u) << "the window owned the replaced region";
-    EXPECT_EQ(GetObjectType(scratch), 0u);
 }
 
 // Device faults at presentation: a lost device while composing posts the notice (as at every EndDraw,
