@@ -45,12 +45,4 @@ bool OtherThreadCanTakeGraphicsLock()
     return taken;
 }
 
-uint32_t UnlockFromOtherThread(Class_ZkGraphicSurfaceD2D* surface)
-{
-    uint32_t result = 0;
-    std::thread other([&] { result = surface->UnlockAlphaMask(); });
-    other.join();
-    return result;
-}
-
 } // namespace compose_test

@@ -22,8 +22,6 @@ uint32_t BlockPixel(int x, int y);
 
 // Whether another thread can enter GraphicsLock now (it leaves at once if it could).
 bool OtherThreadCanTakeGraphicsLock();
-// UnlockAlphaMask called from another thread.
-uint32_t UnlockFromOtherThread(Class_ZkGraphicSurfaceD2D* surface);
 
 // A surface-kind object that does not hand out a Tessary surface part, as a host's own
 // implementation of the interface would not.

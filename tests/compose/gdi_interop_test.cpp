@@ -6,61 +6,19 @@
 using namespace compose_test;
 using namespace surface_test;
 
-namespace {
-
-// The GDI+ bitmap's pixels as 32bppARGB DWORDs, read through GDI+ itself.
-std::vector<uint32_t> GdiplusPixels(Gdiplus::Bitmap* bitmap)
-{
-    const int width = int(bitmap->GetWidth()), height = int(bitmap->GetHeight());
-    const Gdiplus::Rect all(0, 0, width, height);
-    Gdiplus::BitmapData data{};
-    std::vector<uint32_t> pixels;
-    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-        return pixels;
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
-        pixels.insert(pixels.end(), row, row + width);
-    }
-    bitmap->UnlockBits(&data);
-    return pixels;
-}
-
-} // namespace
-
 class GdiInterop : public SurfaceTest {};
 
-TEST_F(GdiInterop, AlphaRegionsAreRunsOfPixelsAboveTheThreshold)
+// Which pixels a region holds at each threshold, strictly above it, is the fuzzer's (CreateAlphaRegion
+// against its model after every operation); here the edges it does not reach.
+TEST_F(GdiInterop, AlphaRegionsOfEmptyUncreatedAndManyRunSurfaces)
 {
-    // Row 0 alphas (255, 255, 0, 255), row 1 all 128; the comparison is strict.
-    Class_ZkGraphicSurfaceD2D* small = NewSurface(4, 2);
-    const RECT first{0, 0, 2, 1}, last{3, 0, 4, 1}, half{0, 1, 4, 2};
-    ASSERT_EQ(small->FillRect(kOpaqueRed, &first), ZK_OK);
-    ASSERT_EQ(small->FillRect(kOpaqueRed, &last), ZK_OK);
-    ASSERT_EQ(small->FillRect(0x800000FFu, &half), ZK_OK);
-    uint32_t value = 0;
-    HRGN region = small->CreateAlphaRegion(128, &value);
-    ASSERT_NE(region, nullptr);
-    EXPECT_EQ(value, 2u);
-    EXPECT_EQ(small->drawing, 0u) << "the pending fills were ended into the bitmap first";
-    EXPECT_EQ(RegionRects(region), (std::vector<RECT>{first, last}));
-    EXPECT_NE(DeleteObject(region), FALSE) << "the caller owns the region";
-    const struct {
-        uint32_t threshold;
-        std::vector<RECT> rects;
-    } cases[] = {{127, {first, last, half}}, {254, {first, last}}, {255, {}}};
-    for (const auto& c : cases) {
-        region = small->CreateAlphaRegion(c.threshold, nullptr);
-        EXPECT_EQ(RegionRects(region), c.rects) << c.threshold;
-        DeleteObject(region);
-    }
-
     // A fresh surface is transparent: a valid empty region even at threshold 0.
-    region = NewSurface(30, 30)->CreateAlphaRegion(0, nullptr);
+    HRGN region = NewSurface(30, 30)->CreateAlphaRegion(0, nullptr);
     ASSERT_NE(region, nullptr);
     EXPECT_TRUE(RegionRects(region).empty());
     DeleteObject(region);
     // Not created: no region and the out value untouched.
-    value = 77;
+    uint32_t value = 77;
     EXPECT_EQ(NewUncreatedSurface()->CreateAlphaRegion(0, &value), nullptr);
     EXPECT_EQ(value, 77u);
     EXPECT_TRUE(OtherThreadCanTakeGraphicsLock());
@@ -88,7 +46,6 @@ TEST_F(GdiInterop, TheGdiplusBitmapIsTheSurfacesIsUploadedAtTheNextPassAndKeepsI
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->GetLastStatus(), Gdiplus::Ok);
     EXPECT_EQ(bitmap->GetWidth() * 10 + bitmap->GetHeight(), 64u);
-    EXPECT_EQ(surface->GetGdiplusBitmap(), bitmap) << "the same bitmap each time";
 
     // The host draws half-transparent red (straight alpha) into the top two rows; a Direct2D fill
     // in the same pass is overwritten by the whole bitmap, transparent rows included.
@@ -99,11 +56,8 @@ TEST_F(GdiInterop, TheGdiplusBitmapIsTheSurfacesIsUploadedAtTheNextPassAndKeepsI
         ASSERT_EQ(graphics.FillRectangle(&brush, 0, 0, 6, 2), Gdiplus::Ok);
     }
     ASSERT_EQ(surface->FillRect(kOpaqueBlue, nullptr), ZK_OK);
-    const std::vector<uint32_t> host = GdiplusPixels(bitmap);
-    ASSERT_EQ(host.size(), 24u);
-    EXPECT_TRUE(host[0] == 0x80FF0000u && host[23] == 0u);
-    const std::vector<uint32_t> pixels = ReadPixels(surface);
-    EXPECT_EQ(pixels, host) << "the rows are copied as they are, not premultiplied";
+    const std::vector<uint32_t> host = ReadPixels(surface);
+    EXPECT_TRUE(PixelsAre(host, 6, 4, 0, {{{0, 0, 6, 2}, 0x80FF0000u}})) << "copied as they are, not premultiplied";
 
     // Once uploaded, later drawing stays until the host asks again.
     ASSERT_EQ(surface->FillRect(kOpaqueBlue, nullptr), ZK_OK);
@@ -116,7 +70,7 @@ TEST_F(GdiInterop, TheGdiplusBitmapIsTheSurfacesIsUploadedAtTheNextPassAndKeepsI
     ASSERT_EQ(surface->LockAlphaMask(&whole, &bits, &w, &h, &stride), ZK_OK);
     ASSERT_EQ(surface->UnlockAlphaMask(), ZK_OK);
     ASSERT_EQ(surface->FillRect(kOpaqueBlue, nullptr), ZK_OK);
-    EXPECT_EQ(surface->GetGdiplusBitmap(), bitmap);
+    EXPECT_EQ(surface->GetGdiplusBitmap(), bitmap) << "the same bitmap each time";
     EXPECT_EQ(ReadPixels(surface), host);
     EXPECT_EQ(surface->published, 1u);
 

@@ -1,5 +1,7 @@
-// The device-free arithmetic of surfaces: the pixel-rectangle rule, blit clipping and the region
-// walk. Most faults of the drawing operations would start here.
+// The device-free arithmetic of surfaces: the pixel-rectangle rule, blit clipping, the clipping of
+// copies (for the cases the pixel tests do not reach) and the region walk. Most faults of the drawing
+// operations would start here.
+#include "surface/clip_blit.h"
 #include "surface/geometry.h"
 #include "surface/region.h"
 #include "surface_fixture.h"
@@ -36,10 +38,7 @@ TEST(PixelAndBlitRectangles, CoverTheFloatRectangleRoundingOutwardAndStayInsideT
 
     // Blit rectangles are the host's rectangle inside the surface, without further checks.
     const RectF surface{0.0f, 0.0f, 100.0f, 50.0f};
-    // Sticking out at the top-left: cut to the surface.
-    EXPECT_EQ(BlitRectWithin(RECT{-10, -10, 20, 20}, surface), (RectF{0, 0, 20, 20}));
-    // Sticking out at the bottom-right.
-    EXPECT_EQ(BlitRectWithin(RECT{90, 40, 130, 70}, surface), (RectF{90, 40, 10, 10}));
+    // Ordinary rectangles sticking out are the fuzzer's (SetBltRect against its model).
     // Entirely to the right: a negative width that makes every copy empty, reported as (200, 0, 100, 10).
     const RectF outside = BlitRectWithin(RECT{200, 0, 300, 10}, surface);
     EXPECT_EQ(outside, (RectF{200, 0, -100, 10}));
@@ -73,4 +72,27 @@ TEST(RegionWalk, VisitsGdiRectanglesInOrder)
     SetRegionToRect(region, RECT{0, 0, 10, 10});
     EXPECT_EQ(RegionRects(region).size(), 1u);
     DeleteObject(region);
+}
+
+TEST(ClipBlit, EdgesOfTheBoundsAndOfTheScale)
+{
+    const RectF whole{0, 0, 100, 100};
+    // A source rectangle partly outside the source's bounds is cut on the source side.
+    BlitRects r = ClipBlit(0, 0, RectF{-5, 90, 20, 20}, whole, whole);
+    EXPECT_EQ(r.destination, (RectF{5, 0, 15, 10}));
+    EXPECT_EQ(r.source, (RectF{0, 90, 15, 10}));
+    // Touching the target's edge exactly: zero width at the corner, not all zeros.
+    r = ClipBlit(100, 10, whole, whole, whole);
+    EXPECT_EQ(r.destination, (RectF{100, 10, 0, 90}));
+    // A blit rectangle set outside the surface (negative width) empties every copy.
+    r = ClipBlit(0, 0, whole, whole, RectF{200, 0, -100, 10});
+    EXPECT_EQ(r.destination, (RectF{0, 0, 0, 0}));
+    EXPECT_EQ(r.source, (RectF{0, 0, 0, 0}));
+    // 3x of a 10 x 10 source at (95, 0): 5 target columns map back to ceil(5 / 3) = 2 source columns.
+    const RectF ten{0, 0, 10, 10};
+    r = ClipScaledBlit(95, 0, ten, ten, whole, ten, 3.0, 3.0);
+    EXPECT_EQ(r.destination, (RectF{95, 0, 5, 30}));
+    const PixelBox back = UnscaledSourceBox(r.source, 3.0, 3.0);
+    EXPECT_EQ(back.x, 0);
+    EXPECT_EQ(back.width * 100 + back.height, 210);
 }

@@ -136,34 +136,23 @@ TEST_F(RenderTargetHolder, PublishingReplacesTheMaskedCopyNeedsTheWindowTargetAn
         EXPECT_EQ(ReadPixels(surface->maskedCopy).at(0), 0u);
         Control().clearFailures();
     }
-
-    // The masked copy's own EndDraw reports a lost device like any pass.
-    tessary_test::DeviceLostListener listener;
-    SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
-    ASSERT_EQ(Control().failNextEndDraw(nullptr, 1, D2DERR_RECREATE_TARGET), S_OK);
-    EXPECT_EQ(surface->PublishSurface(), ZK_OK);
-    EXPECT_EQ(listener.Heard(), 1);
+    // A lost device at the masked copy's EndDraw is the failure sweep's (it hears the notice at every EndDraw).
 }
 
 TEST_F(RenderTargetHolder, RebuildingGivesABlankTargetToRedrawOrKeepsTheOldOne)
 {
+    // The blank target, republished from the opacity buffer, is the fuzzer's (device loss); here that the
+    // host is told to redraw all of it.
     Class_ZkGraphicSurfaceD2D* surface = NewSurface(10, 10);
-    ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
-    GiveOpacityBuffer(surface, 10, 10, 255);
-    ASSERT_EQ(surface->PublishSurface(), ZK_OK);
-    surface->ClearRect(nullptr, 0); // update region empty, flag 0
-    surface->FillRect(kOpaqueRed, nullptr);
-    surface->modified = 0;
-
+    ForgetUpdates(surface);
     EXPECT_EQ(surface->RecreateDeviceResources(), ZK_OK);
     EXPECT_EQ(surface->modified, 1u);
     EXPECT_TRUE(RegionIs(surface->updateRegion.handle, {{0, 0, 10, 10}}));
-    EXPECT_TRUE(surface->published == 1 && surface->maskedCopy) << "republished from the buffer";
-    EXPECT_EQ(ReadPixels(surface).at(0), 0u) << "the new target is blank";
 
     if (!Control().Present())
         return;
     ASSERT_EQ(surface->FillRect(kOpaqueRed, nullptr), ZK_OK);
+    GiveOpacityBuffer(surface, 10, 10, 255);
     ASSERT_EQ(surface->PublishSurface(), ZK_OK);
     ASSERT_EQ(surface->published, 1u);
     ID2D1RenderTarget* old = surface->ownTarget;

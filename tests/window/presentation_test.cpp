@@ -72,9 +72,6 @@ TEST_F(Presentation, TheClippedUpdateRegionGoesInAFewDirtyRectanglesThatCoverIt)
     ASSERT_EQ(Updates().size(), 1u);
     EXPECT_EQ(Updates()[0].dirty, (RECT{0, 0, 300, 200}));
     EXPECT_TRUE(RegionRects(window->updateRegion.handle).empty());
-    // Present leaves the update box as the last change of the region made it.
-    EXPECT_EQ(window->updateBox.x, -10.0f);
-    EXPECT_EQ(window->updateBox.width, 410.0f);
 
     // Wholly outside: the region is consumed without any update.
     ClearUpdates();
@@ -160,8 +157,7 @@ TEST_F(Presentation, AnOffScreenSurfaceIsDrawnIntoTheWindowAndTheWindowIntoASurf
 
 TEST_F(Presentation, OpacityIsTheConstantAlphaAndPresentRefusesWhatIsNotReady)
 {
-    Class_ZkWindowD2D* unready = NewWindowObject();
-    EXPECT_EQ(unready->Present(), ZK_E_WINDOW_NOT_CREATED);
+    Class_ZkWindowD2D* unready = NewWindowObject(); // its Present's code is the host test's and the sweep's
     EXPECT_EQ(unready->Invalidate(nullptr), 0u) << "no window handle: nothing happens";
     const RECT r{0, 0, 5, 5};
     EXPECT_EQ(unready->Invalidate(&r), 0u);

@@ -1,5 +1,8 @@
 // The window's shape: the mask built from the region, presentation composed through it, the shape
-// following size changes and replacement, and device faults at presentation.
+// following size changes and replacement, device faults at presentation, and the window as device
+// owner: failed rebuilds keep what it has; after a device loss, a new window target in the registry and
+// the window's own rebuild with its new shape resources.
+#include "frame/registries.h"
 #include "window_fixture.h"
 #include <Tessary.h>
 
@@ -7,18 +10,31 @@ using namespace window_test;
 
 class Shape : public WindowTest {};
 
-TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientArea)
+TEST_F(Shape, MaskHoldsTheRegionClippedToTheClientAreaAndTheWindowOwnsTheRegion)
 {
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
+    EXPECT_NE(unready->shapeRegion, nullptr);
+    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
+    EXPECT_EQ(unready->ResetData(), 0u);
+    EXPECT_EQ(unready->shapeRegion, nullptr);
+
     Class_ZkWindowD2D* window = NewWindow({.cx = 5, .cy = 3});
-    window->SetShape(NewHostRegion({RECT{2, 1, 4, 3}}));
+    Class_ZkRegion* first = NewHostRegion({RECT{2, 1, 4, 3}});
+    HRGN handle = first->handle, scratch = first->scratch;
+    window->SetShape(first);
+    window->SetShape(first);
+    EXPECT_EQ(window->shapeRegion, first);
+    EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
     auto mask = [&] { return std::vector<uint8_t>(window->shapeMask, window->shapeMask + 15); };
     ASSERT_NE(window->shapeMask, nullptr);
     EXPECT_EQ(mask(), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 255, 255, 0}));
     EXPECT_NE(window->compositionTarget, nullptr);
 
-    // A region reaching beyond the client area and an L of two rectangles.
+    // A region reaching beyond the client area and an L of two rectangles; the window owned the one replaced.
     window->SetShape(NewHostRegion({RECT{-3, -3, 1, 9}, RECT{3, 2, 20, 20}}));
     EXPECT_EQ(mask(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 255}));
+    EXPECT_TRUE(GetObjectType(handle) == 0 && GetObjectType(scratch) == 0);
     // An empty shape hides everything.
     window->SetShape(NewHostRegion({}));
     EXPECT_EQ(mask(), std::vector<uint8_t>(15, 0));
@@ -64,44 +80,15 @@ TEST_F(Shape, PresentationIsTransparentOutsideTheShapeAndTheShapeFollowsTheClien
     EXPECT_EQ(std::vector<uint8_t>(window->shapeMask, window->shapeMask + 5000), std::vector<uint8_t>(5000, 255));
 }
 
-TEST_F(Shape, ShapesAreKeptBeforeCreationAndDestroyedWhenReplaced)
-{
-    Class_ZkWindowD2D* unready = NewWindowObject();
-    unready->SetShape(NewHostRegion({RECT{0, 0, 5, 5}}));
-    EXPECT_NE(unready->shapeRegion, nullptr);
-    EXPECT_TRUE(!unready->shapeMask && !unready->compositionTarget) << "no client area yet";
-    EXPECT_EQ(unready->ResetData(), 0u);
-    EXPECT_EQ(unready->shapeRegion, nullptr);
-
-    Class_ZkWindowD2D* window = NewWindow();
-    Class_ZkRegion* first = NewHostRegion({RECT{0, 0, 10, 10}});
-    HRGN handle = first->handle, scratch = first->scratch;
-    window->SetShape(first);
-    EXPECT_EQ(window->shapeRegion, first);
-    window->SetShape(first);
-    EXPECT_NE(GetObjectType(handle), 0u) << "the region held is not destroyed when handed over again";
-    window->SetShape(NewHostRegion({RECT{0, 0, 20, 20}}));
-    EXPECT_EQ(GetObjectType(handle), 0u) << "the window owned the replaced region";
-    EXPECT_EQ(GetObjectType(scratch), 0u);
-}
-
-// Device faults at presentation: a lost device at the own target's EndDraw or while composing posts
-// the notice and still consumes the update region; without a composition target the presentation goes
-// on unshaped.
+// Device faults at presentation: a lost device while composing posts the notice (as at every EndDraw,
+// which the failure sweep tries) and still consumes the update region; without a composition target the
+// presentation goes on unshaped.
 TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
 {
     REQUIRE_SOFTD2D_CONTROL();
     Class_ZkWindowD2D* window = NewWindow();
     tessary_test::DeviceLostListener listener;
     SetDeviceLostHandlerTessaryInternal(listener.window, listener.kMessage);
-    const RECT r{0, 0, 30, 30};
-    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
-    window->EndDrawPass(); // so the injected failure meets the presentation's own EndDraw
-    ASSERT_EQ(SoftD2D().failNextEndDraw(window->ownTarget, 1, D2DERR_RECREATE_TARGET), S_OK);
-    EXPECT_EQ(window->Present(), 0u);
-    EXPECT_EQ(listener.Heard(), 1);
-    EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
-
     ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
     window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
     EXPECT_NE(window->shapeMask, nullptr) << "the mask stays for the next rebuild";
@@ -118,4 +105,47 @@ TEST_F(Shape, DeviceFaultsAtPresentationLeaveItWhole)
     EXPECT_EQ(window->Present(), 0u);
     EXPECT_EQ(listener.Heard(), 1);
     EXPECT_TRUE(window->modified == 0 && RegionRects(window->updateRegion.handle).empty());
+}
+
+TEST_F(Shape, FailedRebuildsKeepAndRecoveryRenewsTargetSurfaceAndShape)
+{
+    REQUIRE_SOFTD2D_CONTROL();
+    Class_ZkWindowD2D* window = NewWindow();
+    const uint64_t key = reinterpret_cast<uint64_t>(window->windowHandle);
+    window->SetShape(NewHostRegion({RECT{0, 0, 150, 200}}));
+    const RECT r{0, 0, 20, 20};
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &r), 0u);
+    ASSERT_EQ(window->Present(), 0u);
+    const size_t entries = tessary::WindowTargets().size();
+    // Kept alive, so their addresses cannot come back for the new objects.
+    IUnknown* old[] = {window->windowTarget, window->compositionTarget, window->shapeMaskBitmap};
+    for (IUnknown* object : old)
+        object->AddRef();
+
+    // Failed rebuilds keep the old resources.
+    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_DC_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(window->RecreateWindowTarget(), 0u);
+    EXPECT_EQ(tessary::FindWindowTarget(key), old[0]);
+    ASSERT_EQ(SoftD2D().failNextCreate(SOFTD2D_RESOURCE_COMPATIBLE_TARGET, 1, E_OUTOFMEMORY), S_OK);
+    EXPECT_EQ(window->RecreateDeviceResources(), ZK_FAIL);
+    EXPECT_TRUE(window->compositionTarget == old[1] && window->shapeMaskBitmap == old[2]);
+
+    EXPECT_EQ(OnDeviceLostTessaryInternal(), 1u);
+    EXPECT_NE(window->windowTarget, old[0]);
+    EXPECT_EQ(tessary::FindWindowTarget(key), window->windowTarget) << "never the released target";
+    EXPECT_EQ(tessary::WindowTargets().size(), entries);
+    EXPECT_NE(window->compositionTarget, nullptr);
+    EXPECT_NE(window->shapeMaskBitmap, nullptr);
+    for (IUnknown* object : old)
+        EXPECT_EQ(object->Release(), 0u) << "the window gave up its references on the old objects";
+
+    // The host redraws, still shaped. (The blank, wholly marked own target is the surface tests'.)
+    ASSERT_EQ(window->FillRect(kOpaqueBlue, nullptr), 0u);
+    const LayeredUpdate* u = PresentOnce(window);
+    ASSERT_TRUE(u);
+    EXPECT_TRUE(PixelsAre(u->pixels, 300, 200, 0, {{{0, 0, 150, 200}, kBluePixel}}));
+
+    Class_ZkWindowD2D* unready = NewWindowObject();
+    EXPECT_EQ(unready->RecreateWindowTarget(), 0u) << "nothing registered to renew";
+    EXPECT_EQ(unready->RecreateDeviceResources(), ZK_FAIL);
 }

@@ -50,23 +50,14 @@ TEST_F(WindowOperations, ClientSizeResizesWindowAndSurfaceInPlaceOrTheSurfaceOnl
     EXPECT_EQ(window->shapeMask[89 * 120 + 119], 0) << "the mask has the new size";
 }
 
+// An uncreated window's code is the failure sweep's.
 TEST_F(WindowOperations, ClientSizeFailuresAndGuard)
 {
-    Class_ZkWindowD2D* unready = NewWindowObject();
     const SIZE size{50, 50};
-    EXPECT_EQ(unready->SetClientSize(&size, 0), ZK_E_WINDOW_NOT_CREATED);
-
     Class_ZkWindowD2D* window = NewWindow();
     EXPECT_EQ(window->SetClientSize(nullptr, 0), ZK_FAIL);
-    // Refused while the host writes into the opacity buffer, which a new surface would free.
-    RECT corner{0, 0, 2, 2};
-    uint8_t* bits = nullptr;
-    int32_t w = 0, h = 0, stride = 0;
-    ASSERT_EQ(window->LockAlphaMask(&corner, &bits, &w, &h, &stride), ZK_OK);
-    EXPECT_EQ(window->SetClientSize(&size, ZK_CLIENT_SIZE_SURFACE_ONLY), ZK_FAIL);
-    EXPECT_EQ(window->clientWidth, 300);
-    EXPECT_EQ(window->opacityBuffer, bits);
-    ASSERT_EQ(window->UnlockAlphaMask(), ZK_OK);
+    // Refused while the host writes into the opacity buffer: the fuzzer's (mask), with the buffer's
+    // values read back afterwards.
     Quillon().refuseLocks(1);
     EXPECT_EQ(window->SetClientSize(&size, 0), ZK_FAIL);
     EXPECT_EQ(LastLockLine(), 646u);
@@ -96,9 +87,7 @@ TEST_F(WindowOperations, CursorHandlesActivityMessagesAndReservedSlot)
     ASSERT_NE(cross, wait);
     EXPECT_EQ(unready->SetWindowCursor(cross), nullptr);
     EXPECT_EQ(unready->cursor, nullptr) << "not created: nothing stored";
-    EXPECT_EQ(unready->GetWindowHandle(), nullptr);
-    EXPECT_EQ(unready->GetInstanceHandle(), nullptr);
-    EXPECT_EQ(unready->GetOpacity(), 0);
+    EXPECT_EQ(unready->GetInstanceHandle(), nullptr); // the window handle and opacity are the host test's
     SetActiveWindow(nullptr);
     if (GetActiveWindow() == nullptr) {
         EXPECT_TRUE(unready->IsActive()) << "no handle, and no active window either";

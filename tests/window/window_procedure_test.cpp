@@ -26,7 +26,7 @@ class WindowProcedure : public WindowTest {};
 
 // The table's state machine on a created window is the fuzzer's (WindowOp); here what it cannot reach:
 // an uncreated window, an empty table, and the arguments a handler receives.
-TEST_F(WindowProcedure, HandlersNeedACreatedWindowReceiveTheMessageAndOutliveThePropertyAtDestroy)
+TEST_F(WindowProcedure, HandlersNeedACreatedWindowReceiveTheMessageRunAfterPaintingAndOutliveTheProperty)
 {
     const UINT m = WM_APP + 7;
     g_calls.clear();
@@ -44,6 +44,27 @@ TEST_F(WindowProcedure, HandlersNeedACreatedWindowReceiveTheMessageAndOutliveThe
     EXPECT_EQ(g_calls, (std::vector<Call>{{window->windowHandle, m, 5, 6, static_cast<Class_ZkWindow*>(window)}}));
     EXPECT_EQ(window->RemoveMessageHandler(m), Second);
     EXPECT_TRUE(window->handlers->empty());
+
+    // A WM_PAINT handler runs after the library presented what was drawn.
+    static size_t updatesAtHandler;
+    static uint32_t modifiedAtHandler;
+    static Class_ZkWindowD2D* painted;
+    painted = window;
+    updatesAtHandler = 99;
+    modifiedAtHandler = 99;
+    window->SetMessageHandler(WM_PAINT, [](HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
+        updatesAtHandler = WindowTest::Updates().size();
+        modifiedAtHandler = painted->modified;
+        return 5;
+    });
+    const RECT drawn{10, 10, 20, 20};
+    ASSERT_EQ(window->FillRect(kOpaqueRed, &drawn), 0u);
+    ClearUpdates();
+    EXPECT_EQ(window->SendWindowMessage(WM_PAINT, 0, 0), 5);
+    EXPECT_EQ(updatesAtHandler, 1u) << "the drawn rectangle was presented before the handler ran";
+    EXPECT_EQ(modifiedAtHandler, 0u);
+    ASSERT_EQ(Updates().size(), 1u);
+    EXPECT_EQ(Updates()[0].dirty, drawn);
 
     // A WM_DESTROY handler runs, then the property goes.
     static HANDLE propertyDuringDestroy;
@@ -64,29 +85,4 @@ TEST_F(WindowProcedure, HandlersNeedACreatedWindowReceiveTheMessageAndOutliveThe
     DestroyWindow(unhandled->windowHandle);
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_EQ(std::get<UINT>(g_calls[0]), UINT(WM_NCDESTROY));
-}
-
-TEST_F(WindowProcedure, PaintHandlerRunsAfterTheLibraryPresented)
-{
-    Class_ZkWindowD2D* window = NewWindow();
-    static size_t updatesAtHandler;
-    static uint32_t modifiedAtHandler;
-    static Class_ZkWindowD2D* painted;
-    painted = window;
-    updatesAtHandler = 99;
-    modifiedAtHandler = 99;
-    window->SetMessageHandler(WM_PAINT, [](HWND, UINT, WPARAM, LPARAM, Class_ZkWindow*) -> LRESULT {
-        updatesAtHandler = WindowTest::Updates().size();
-        modifiedAtHandler = painted->modified;
-        return 5;
-    });
-    const RECT drawn{10, 10, 20, 20};
-    ASSERT_EQ(window->FillRect(kOpaqueRed, &drawn), 0u);
-    ClearUpdates();
-
-    EXPECT_EQ(window->SendWindowMessage(WM_PAINT, 0, 0), 5);
-    EXPECT_EQ(updatesAtHandler, 1u) << "the drawn rectangle was presented before the handler ran";
-    EXPECT_EQ(modifiedAtHandler, 0u);
-    ASSERT_EQ(Updates().size(), 1u);
-    EXPECT_EQ(Updates()[0].dirty, (RECT{10, 10, 20, 20}));
 }
