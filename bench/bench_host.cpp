@@ -1,6 +1,7 @@
 #include "bench_host.h"
 #include "frame/context.h"
 #include "surface/surface.h"
+#include "window_record.h"
 #include <algorithm>
 
 namespace bench {
@@ -130,19 +131,8 @@ Class_ZkWindow* CreateWindowObject(int width, int height, const wchar_t* title)
     base->Release();
     if (!found)
         return nullptr;
-    CREATESTRUCTW block{};
-    block.hInstance = GetModuleHandleW(nullptr);
-    block.cx = width;
-    block.cy = height;
-    block.lpszName = title;
-    block.lpszClass = L"TessaryBenchWindow";
-    ZkWindowCreateInfo info{};
-    info.fourcc = ZK_FOURCC_WINDOW;
-    info.size = sizeof(info);
-    info.creation = &block;
-    info.style = WS_POPUP;
-    info.showCommand = SW_SHOWNOACTIVATE;
-    if (window->Create(&info) != 0) {
+    const WindowRecord record(0, 0, width, height, title, L"TessaryBenchWindow");
+    if (window->Create(&record.info) != 0) {
         window->Release();
         return nullptr;
     }

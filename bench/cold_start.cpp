@@ -6,6 +6,7 @@
 // library's first frame pays and GDI+'s does not, and GDI+ presenting the still transparent window
 // once before its frame, as a Tessary window's Create does. Exit code 2 when Tessary's first frame is
 // slower than GDI+'s.
+#include "window_record.h"
 #include <ZkGraphicSurface.h>
 #include <ZkWindow.h>
 #include <dwrite.h>
@@ -94,21 +95,8 @@ double TessaryFirstFrame()
         static_cast<Class_QUOR*>(object)->QueryInterface(ZK_FOURCC_WINDOW, reinterpret_cast<void**>(&window)) != 0)
         return -1;
     static_cast<Class_QUOR*>(object)->Release();
-    CREATESTRUCTW block{};
-    block.hInstance = GetModuleHandleW(nullptr);
-    block.x = 40;
-    block.y = 40;
-    block.cx = kWidth;
-    block.cy = kHeight;
-    block.lpszName = L"cold start";
-    block.lpszClass = L"TessaryColdStart";
-    ZkWindowCreateInfo info{};
-    info.fourcc = ZK_FOURCC_WINDOW;
-    info.size = sizeof(info);
-    info.creation = &block;
-    info.style = WS_POPUP;
-    info.showCommand = SW_SHOWNOACTIVATE;
-    if (window->Create(&info) != 0)
+    const bench::WindowRecord windowRecord(40, 40, kWidth, kHeight, L"cold start", L"TessaryColdStart");
+    if (window->Create(&windowRecord.info) != 0)
         return -1;
 
     bool ok = true;

@@ -11,7 +11,8 @@ int64_t Area(const RECT& r) { return int64_t(r.right - r.left) * (r.bottom - r.t
 
 RECT Bounds(const RECT& a, const RECT& b)
 {
-    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
 }
 
 // Pixels sent beyond the two pieces' own when they go as one rectangle (negative when they overlap).
